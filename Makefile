@@ -1,0 +1,41 @@
+# Wrenquil: a Windows utility, built on Linux with MinGW-w64 and tested under Wine.
+#   make        set up, then build the Windows program (and everything else)
+#   make test   set up, build both presets, run every test: native, under the sanitizers,
+#               and the Windows tests under Wine on a display of their own
+.PHONY: all setup native native-sanitize windows test test-native test-windows test-tools \
+        format clean
+
+all: windows
+
+setup:
+	@scripts/setup.sh
+
+native: setup
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j2
+
+native-sanitize: setup
+	cmake --preset native-sanitize >/dev/null
+	cmake --build --preset native-sanitize -j2
+
+windows: setup
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j2
+
+test-native: native native-sanitize
+	ctest --preset native
+	ctest --preset native-sanitize
+
+test-windows: windows
+	scripts/with-display.sh ctest --preset windows
+
+test-tools: setup
+	python3 -m unittest discover -s tools -p 'test_*.py'
+
+test: test-native test-windows test-tools
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,31 @@
+// The live character / SMS counter and the Send enabling that follows each recount.
+#pragma once
+
+#include <string>
+
+namespace wrenquil {
+
+class MainWindow;
+struct LoginState;
+
+struct MessageCount {
+    int count;
+    const char* noun; // "message" or "messages"
+};
+
+inline constexpr int kCounterStatusPart = 1;
+inline constexpr int kSingleMessageLength = 160;
+inline constexpr int kConcatenatedPartLength = 134;
+
+MessageCount CountMessages(int length);
+std::string CounterText(int length, MessageCount count);
+
+// Enables or greys the Send button and the Send menu item together.
+void SetSendEnabled(MainWindow& window, bool enabled);
+
+// Full recount: sets the Send state from the login state and both lengths.
+void RefreshCounter(const LoginState& state, MainWindow& window);
+// Recount after the message text changed: never disables Send while the message is not empty.
+void MessageTextChanged(const LoginState& state, MainWindow& window);
+
+} // namespace wrenquil

@@ -1,0 +1,124 @@
+#include "login_state.h"
+
+#include "counter.h"
+#include "main_window.h"
+#include "res/resource.h"
+#include "settings/preferences.h"
+
+namespace wrenquil {
+namespace {
+
+void ShowLoggedIn(MainWindow& window) {
+    window.EnableMessageMenuItem(ID_MESSAGE_LOGIN, false);
+    window.EnableMessageMenuItem(ID_MESSAGE_LOGOFF, true);
+}
+
+void ShowLoggedOut(MainWindow& window) {
+    window.EnableMessageMenuItem(ID_MESSAGE_LOGIN, true);
+    window.EnableMessageMenuItem(ID_MESSAGE_LOGOFF, false);
+    window.SetStatusText(kLoginStatusPart, kLoggedOutText);
+}
+
+bool HasCredentials(const LoginState& state) {
+    return !state.userName.empty() && !state.password.empty();
+}
+
+} // namespace
+
+std::string LoggedInStatusText(const std::string& userName) {
+    return "User \"" + userName + "\" logged in, to logoff choose Message->Logoff";
+}
+
+bool SendAllowed(const LoginState& state, int messageLength, int mobileLength) {
+    return state.loggedIn == 1 && messageLength > 0 && mobileLength > 0;
+}
+
+void SetUpLoginState(LoginState& state, const Preferences& preferences, MainWindow& window) {
+    state.loggedIn = 0;
+    if (preferences.AutoLogon == 0) {
+        SetSendEnabled(window, false);
+        ShowLoggedOut(window);
+        return;
+    }
+    if (HasCredentials(state)) {
+        state.loggedIn = 1;
+        SetSendEnabled(window, false);
+        ShowLoggedIn(window);
+        window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+        return;
+    }
+    LoginCommand(state, window);
+}
+
+void LoginCommand(LoginState& state, MainWindow& window) {
+    if (state.loggedIn == 1) {
+        return;
+    }
+    if (window.RunLoginDialog(state) != 0) {
+        return;
+    }
+    state.loggedIn = 1;
+    ShowLoggedIn(window);
+    const int messageLength = window.MessageLength();
+    const int mobileLength = window.MobileLength();
+    if (messageLength > 0 && mobileLength > 0) {
+        SetSendEnabled(window, true);
+    }
+    window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+}
+
+void LogoffCommand(LoginState& state, MainWindow& window) {
+    if (state.loggedIn == 0) {
+        return;
+    }
+    state.loggedIn = 0;
+    SetSendEnabled(window, false);
+    ShowLoggedOut(window);
+}
+
+void ApplyAcceptedPreferences(LoginState& state, const PreferencesOutcome& outcome) {
+    if (outcome.result != 0 || !outcome.autoLogon) {
+        return;
+    }
+    if (!outcome.userName.empty() && !outcome.password.empty()) {
+        state.loggedIn = 1;
+        state.userName = outcome.userName;
+        state.password = outcome.password;
+    }
+    if (!outcome.mobileNumber.empty()) {
+        state.mobileNumber = outcome.mobileNumber;
+    }
+}
+
+void PreferencesCommand(LoginState& state, MainWindow& window) {
+    const PreferencesOutcome outcome = window.RunPreferencesDialog();
+    if (outcome.result != 0) {
+        return;
+    }
+    ApplyAcceptedPreferences(state, outcome);
+    if (!state.mobileNumber.empty()) {
+        window.SetMobileText(state.mobileNumber);
+    }
+    if (state.loggedIn == 1 && HasCredentials(state)) {
+        ShowLoggedIn(window);
+        const int mobileLength = window.MobileLength();
+        const int messageLength = window.MessageLength();
+        if (mobileLength > 0 && messageLength > 0) {
+            SetSendEnabled(window, true);
+        }
+        window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+    }
+}
+
+void MobileNumberChanged(const LoginState& state, MainWindow& window) {
+    const int mobileLength = window.MobileLength();
+    const int messageLength = window.MessageLength();
+    if (mobileLength > 0 && messageLength > 0 && state.loggedIn == 1 &&
+        !window.SendButtonEnabled()) {
+        SetSendEnabled(window, true);
+    } else if (mobileLength == 0 && window.SendButtonEnabled()) {
+        SetSendEnabled(window, false);
+    }
+}
+
+} // namespace wrenquil

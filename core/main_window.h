@@ -1,0 +1,33 @@
+// What the message logic needs of the main window. The Windows front end implements it over
+// the real controls; tests implement it with a recorder, so the order of the steps is checked.
+#pragma once
+
+#include <string>
+
+namespace wrenquil {
+
+struct LoginState;
+struct PreferencesOutcome;
+
+class MainWindow {
+public:
+    virtual ~MainWindow() = default;
+
+    // Text lengths in bytes, as GetWindowTextLengthA reports them.
+    virtual int MessageLength() = 0;
+    virtual int MobileLength() = 0;
+
+    virtual bool SendButtonEnabled() = 0;
+    virtual void EnableSendButton(bool enabled) = 0;
+    // An item of the "&Message" menu, by command.
+    virtual void EnableMessageMenuItem(int commandId, bool enabled) = 0;
+    virtual void SetStatusText(int part, const std::string& text) = 0;
+    // Setting the mobile number box's text raises its change notification, as typing does.
+    virtual void SetMobileText(const std::string& text) = 0;
+
+    // 0 when accepted: the dialog has then stored a non-empty user name and password.
+    virtual int RunLoginDialog(LoginState& state) = 0;
+    virtual PreferencesOutcome RunPreferencesDialog() = 0;
+};
+
+} // namespace wrenquil

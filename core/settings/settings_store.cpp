@@ -1,0 +1,203 @@
+#include "settings_store.h"
+
+#include "core/login_state.h"
+#include "hot_key.h"
+#include "password.h"
+#include "preferences.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace wrenquil {
+namespace {
+
+// The longest "ExePath" accepted, its terminating zero included.
+constexpr std::uint32_t kExePathCapacity = 255;
+
+std::int32_t ToSwitch(std::uint32_t value) {
+    return static_cast<std::int32_t>(value);
+}
+
+// RegSetValueExA wants a buffer even for zero bytes.
+const std::uint8_t* DataOrEmpty(const std::vector<std::uint8_t>& bytes) {
+    static const std::uint8_t empty = 0;
+    return bytes.empty() ? &empty : bytes.data();
+}
+
+} // namespace
+
+std::string ApplicationNameFromPath(std::string_view exePath) {
+    const std::size_t slash = exePath.find_last_of("\\/:");
+    std::string_view name = slash == std::string_view::npos ? exePath : exePath.substr(slash + 1);
+    // As the shell finds an extension: the last dot, unless a blank follows it.
+    std::size_t dot = std::string_view::npos;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '.') {
+            dot = i;
+        } else if (name[i] == ' ') {
+            dot = std::string_view::npos;
+        }
+    }
+    return std::string(name.substr(0, dot));
+}
+
+SettingsStore::SettingsStore(RegistryApi& registry, std::string applicationName)
+    : registry_(registry), applicationName_(std::move(applicationName)) {}
+
+template <typename Operation> void SettingsStore::WithSection(Operation operation) const {
+    RegKey key = 0;
+    if (registry_.OpenKey(kCurrentUserKey, "software", kKeyReadWrite, &key) != kRegSuccess) {
+        return;
+    }
+    for (const std::string& name :
+         {std::string(kCompanyKey), applicationName_, std::string(kSectionName)}) {
+        RegKey child = 0;
+        const RegStatus status = registry_.CreateKey(key, name, kKeyReadWrite, &child);
+        registry_.CloseKey(key);
+        if (status != kRegSuccess) {
+            return;
+        }
+        key = child;
+    }
+    operation(key);
+    registry_.CloseKey(key);
+}
+
+std::uint32_t SettingsStore::ReadNumber(const char* name, std::uint32_t fallback) const {
+    std::uint32_t value = fallback;
+    WithSection([&](RegKey key) {
+        std::uint8_t data[4] = {};
+        std::uint32_t size = sizeof data;
+        if (registry_.QueryValue(key, name, nullptr, data, &size) == kRegSuccess) {
+            value = data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t{data[3]} << 24;
+        }
+    });
+    return value;
+}
+
+std::optional<std::vector<std::uint8_t>> SettingsStore::ReadBytes(const char* name) const {
+    std::optional<std::vector<std::uint8_t>> bytes;
+    WithSection([&](RegKey key) {
+        std::uint32_t size = 0;
+        if (registry_.QueryValue(key, name, nullptr, nullptr, &size) != kRegSuccess) {
+            return;
+        }
+        std::vector<std::uint8_t> data(size);
+        std::uint8_t probe = 0; // a buffer even for an empty value, so the second call reads
+        if (registry_.QueryValue(key, name, nullptr, size ? data.data() : &probe, &size) !=
+            kRegSuccess) {
+            return;
+        }
+        data.resize(std::min<std::size_t>(size, data.size()));
+        bytes = std::move(data);
+    });
+    return bytes;
+}
+
+std::string SettingsStore::ReadString(const char* name) const {
+    const auto bytes = ReadBytes(name);
+    if (!bytes) {
+        return {};
+    }
+    const auto end = std::find(bytes->begin(), bytes->end(), std::uint8_t{0});
+    return std::string(bytes->begin(), end);
+}
+
+void SettingsStore::WriteNumber(const char* name, std::uint32_t value) const {
+    const std::vector<std::uint8_t> data{
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    WithSection([&](RegKey key) { registry_.SetValue(key, name, kRegDword, data.data(), 4); });
+}
+
+void SettingsStore::WriteString(const char* name, const std::string& value) const {
+    WithSection([&](RegKey key) {
+        registry_.SetValue(key, name, kRegSz, reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                           static_cast<std::uint32_t>(value.size() + 1));
+    });
+}
+
+void SettingsStore::WriteBytes(const char* name, const std::vector<std::uint8_t>& bytes) const {
+    WithSection([&](RegKey key) {
+        registry_.SetValue(key, name, kRegBinary, DataOrEmpty(bytes),
+                           static_cast<std::uint32_t>(bytes.size()));
+    });
+}
+
+void SettingsStore::LoadSettings(Preferences& preferences, LoginState& login) const {
+    preferences.StartMinimized = ToSwitch(ReadNumber("StartMinimized", 0));
+    preferences.MinimizeToTray = ToSwitch(ReadNumber("MinimizeToTray", 1));
+    preferences.AlwaysShowIcon = ToSwitch(ReadNumber("AlwaysShowIcon", 0));
+    preferences.AutoLogon = ToSwitch(ReadNumber("AutoLogon", 0));
+    preferences.RunAtStartup = ToSwitch(ReadNumber("RunAtStartup", 0));
+
+    const HotKey hotKey = UnpackHotKey(ReadNumber("HotKey", 0),
+                                       {preferences.HotKeyVirtualKey, preferences.HotKeyModifiers});
+    preferences.HotKeyVirtualKey = hotKey.virtualKey;
+    preferences.HotKeyModifiers = hotKey.modifiers;
+
+    login.userName = ReadString("User");
+    login.mobileNumber = ReadString("Phone");
+    login.password = preferences.AutoLogon != 0 ? ReadStoredPassword() : std::string();
+}
+
+void SettingsStore::SavePreferences(const Preferences& preferences) const {
+    WriteNumber("StartMinimized", static_cast<std::uint32_t>(preferences.StartMinimized));
+    WriteNumber("MinimizeToTray", static_cast<std::uint32_t>(preferences.MinimizeToTray));
+    WriteNumber("AlwaysShowIcon", static_cast<std::uint32_t>(preferences.AlwaysShowIcon));
+    WriteNumber("AutoLogon", static_cast<std::uint32_t>(preferences.AutoLogon));
+    WriteNumber("RunAtStartup", static_cast<std::uint32_t>(preferences.RunAtStartup));
+    WriteNumber("HotKey", PackHotKey(preferences.HotKeyVirtualKey, preferences.HotKeyModifiers));
+}
+
+void SettingsStore::SaveCredentials(bool autoLogon, const std::string& userName,
+                                    const std::string& password,
+                                    const std::string& mobileNumber) const {
+    if (autoLogon) {
+        // Stored whole, however long: the format has no limit of its own.
+        const std::vector<std::uint8_t> scrambled = ScramblePassword(password);
+        WriteString("User", userName);
+        WriteBytes("Passwd", scrambled);
+        WriteString("Phone", mobileNumber);
+    } else {
+        WriteString("User", std::string());
+        WriteBytes("Passwd", {});
+        WriteString("Phone", std::string());
+    }
+}
+
+std::string SettingsStore::ReadStoredPassword() const {
+    const auto bytes = ReadBytes("Passwd");
+    return bytes ? UnscramblePassword(*bytes) : std::string();
+}
+
+void SettingsStore::ApplyRunAtStartup(const Preferences& preferences) const {
+    RegKey key = 0;
+    if (preferences.RunAtStartup != 0) {
+        if (registry_.OpenKey(kCurrentUserKey, kExePathKey, kKeyRead, &key) != kRegSuccess) {
+            return;
+        }
+        std::uint8_t exePath[kExePathCapacity + 1] = {};
+        std::uint32_t size = kExePathCapacity;
+        const RegStatus status = registry_.QueryValue(key, kExePathValue, nullptr, exePath, &size);
+        registry_.CloseKey(key);
+        if (status != kRegSuccess) {
+            return;
+        }
+        if (registry_.OpenKey(kLocalMachineKey, kMachineRunKey, kKeyReadSetValue, &key) !=
+            kRegSuccess) {
+            return;
+        }
+        registry_.SetValue(key, kRunValue, kRegSz, exePath, size);
+        registry_.CloseKey(key);
+    } else {
+        if (registry_.OpenKey(kLocalMachineKey, kMachineRunKey, kKeyReadSetValue, &key) !=
+            kRegSuccess) {
+            return;
+        }
+        registry_.DeleteValue(key, kRunValue);
+        registry_.CloseKey(key);
+    }
+}
+
+} // namespace wrenquil

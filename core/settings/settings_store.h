@@ -1,0 +1,60 @@
+// The settings section in the registry of the current user:
+//   HKEY_CURRENT_USER\Software\Halvory Limited\<application name>\Preferences
+// Every value is read or written on a key path opened anew and closed again at once, so no
+// key handle is held between two values.
+#pragma once
+
+#include "registry_api.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wrenquil {
+
+struct LoginState;
+struct Preferences;
+
+inline constexpr char kCompanyKey[] = "Halvory Limited";
+inline constexpr char kSectionName[] = "Preferences";
+inline constexpr char kExePathKey[] = "Software\\Halvory Limited\\Wrenquil";
+inline constexpr char kExePathValue[] = "ExePath";
+inline constexpr char kMachineRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kRunValue[] = "Wrenquil";
+
+// The program file's name without its directory and its last extension.
+std::string ApplicationNameFromPath(std::string_view exePath);
+
+class SettingsStore {
+public:
+    SettingsStore(RegistryApi& registry, std::string applicationName);
+
+    // Fills the preferences, and the user name, mobile number and (with Auto Logon on) the
+    // password of the login record.
+    void LoadSettings(Preferences& preferences, LoginState& login) const;
+    void SavePreferences(const Preferences& preferences) const;
+    // With Auto Logon off the three values are blanked and the password is dropped.
+    void SaveCredentials(bool autoLogon, const std::string& userName, const std::string& password,
+                         const std::string& mobileNumber) const;
+    std::string ReadStoredPassword() const;
+    // Creates or deletes the machine-wide run entry, copying "ExePath" byte for byte.
+    void ApplyRunAtStartup(const Preferences& preferences) const;
+
+    // Single values of the section, each on its own opening of the key path.
+    std::uint32_t ReadNumber(const char* name, std::uint32_t fallback) const;
+    std::string ReadString(const char* name) const;
+    std::optional<std::vector<std::uint8_t>> ReadBytes(const char* name) const;
+    void WriteNumber(const char* name, std::uint32_t value) const;
+    void WriteString(const char* name, const std::string& value) const;
+    void WriteBytes(const char* name, const std::vector<std::uint8_t>& bytes) const;
+
+private:
+    template <typename Operation> void WithSection(Operation operation) const;
+
+    RegistryApi& registry_;
+    std::string applicationName_;
+};
+
+} // namespace wrenquil

@@ -1,0 +1,40 @@
+// Reads the gateway's reply line by line through a 4096-byte buffer and joins the lines, so
+// the reply text is the body without any CR or LF byte.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace wrenquil {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Fills up to `capacity` bytes; 0 is the end of the reply. Failures throw.
+    virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
+};
+
+class ReplyLineReader {
+public:
+    static constexpr std::size_t kBufferSize = 4096;
+
+    explicit ReplyLineReader(ByteSource& source) : source_(source) {}
+
+    // The next line without its CR and LF bytes; false once the reply has no line left.
+    bool ReadLine(std::string& line);
+
+private:
+    bool Refill();
+
+    ByteSource& source_;
+    std::array<char, kBufferSize> buffer_{};
+    std::size_t position_ = 0;
+    std::size_t end_ = 0;
+    bool finished_ = false;
+};
+
+// The whole reply, its lines appended with nothing between them.
+std::string ReadReplyText(ByteSource& source);
+
+} // namespace wrenquil

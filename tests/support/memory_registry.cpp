@@ -1,0 +1,189 @@
+#include "memory_registry.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+
+namespace wrenquil {
+namespace {
+
+constexpr std::uint32_t kKeySetValue = 0x0002;
+constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
+constexpr RegStatus kRegInvalidHandle = 6;
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::stringstream stream(path);
+    std::string part;
+    while (std::getline(stream, part, '\\')) {
+        if (!part.empty()) {
+            parts.push_back(part);
+        }
+    }
+    return parts;
+}
+
+std::string Hex(std::uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
+}
+
+} // namespace
+
+bool MemoryRegistry::NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+MemoryRegistry::MemoryRegistry() {
+    currentUser_.path = "HKCU";
+    localMachine_.path = "HKLM";
+    // What every Windows installation has.
+    RegKey key = 0;
+    Open("setup", kCurrentUserKey, "Software", kKeyReadWrite, true, &key);
+    CloseKey(key);
+    Open("setup", kLocalMachineKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+         kKeyReadWrite, true, &key);
+    CloseKey(key);
+    trace.clear();
+    nextHandle_ = 1;
+}
+
+void MemoryRegistry::DenyWrite(const std::string& path) {
+    deniedWrites_.insert(path);
+}
+
+MemoryRegistry::Handle* MemoryRegistry::Find(RegKey key) {
+    const auto it = handles_.find(key);
+    return it == handles_.end() ? nullptr : &it->second;
+}
+
+std::string MemoryRegistry::Name(RegKey key) {
+    if (key == kCurrentUserKey) {
+        return "HKCU";
+    }
+    if (key == kLocalMachineKey) {
+        return "HKLM";
+    }
+    const Handle* handle = Find(key);
+    return handle ? "#" + std::to_string(handle->number) : "#?";
+}
+
+RegStatus MemoryRegistry::Open(const char* verb, RegKey parent, const std::string& subKey,
+                               std::uint32_t access, bool create, RegKey* key) {
+    std::string call =
+        std::string(verb) + " " + Name(parent) + " \"" + subKey + "\" " + Hex(access);
+    auto fail = [&](RegStatus status) {
+        trace.push_back(call + " -> error " + std::to_string(status));
+        *key = 0;
+        return status;
+    };
+    Key* node = parent == kCurrentUserKey    ? &currentUser_
+                : parent == kLocalMachineKey ? &localMachine_
+                : Find(parent)               ? Find(parent)->key
+                                             : nullptr;
+    if (node == nullptr) {
+        return fail(kRegInvalidHandle);
+    }
+    for (const std::string& part : SplitPath(subKey)) {
+        auto& child = node->subKeys[part];
+        if (!child) {
+            if (!create) {
+                node->subKeys.erase(part);
+                return fail(kRegNotFound);
+            }
+            child = std::make_unique<Key>();
+            child->path = node->path + "\\" + part;
+        }
+        node = child.get();
+    }
+    if ((access & (kKeySetValue | kKeyCreateSubKey)) && deniedWrites_.count(node->path)) {
+        return fail(kRegAccessDenied);
+    }
+    const int number = nextHandle_++;
+    const RegKey handle = static_cast<RegKey>(0x1000 + number);
+    handles_[handle] = Handle{node, access, number};
+    *key = handle;
+    trace.push_back(call + " -> #" + std::to_string(number));
+    return kRegSuccess;
+}
+
+RegStatus MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+                                  RegKey* key) {
+    return Open("open", parent, subKey, access, false, key);
+}
+
+RegStatus MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
+                                    RegKey* key) {
+    return Open("create", parent, subKey, access, true, key);
+}
+
+RegStatus MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* size) {
+    trace.push_back("query " + Name(key) + " \"" + name + "\"");
+    Handle* handle = Find(key);
+    if (handle == nullptr) {
+        return kRegInvalidHandle;
+    }
+    const auto it = handle->key->values.find(name);
+    if (it == handle->key->values.end()) {
+        return kRegNotFound;
+    }
+    const Value& value = it->second;
+    const auto length = static_cast<std::uint32_t>(value.data.size());
+    if (type) {
+        *type = value.type;
+    }
+    if (data != nullptr) {
+        if (size == nullptr) {
+            return 998; // ERROR_NOACCESS, as Windows answers a buffer without a size
+        }
+        if (*size < length) {
+            *size = length;
+            return kRegMoreData;
+        }
+        std::copy(value.data.begin(), value.data.end(), data);
+    }
+    if (size) {
+        *size = length;
+    }
+    return kRegSuccess;
+}
+
+RegStatus MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                                   const std::uint8_t* data, std::uint32_t size) {
+    trace.push_back("set " + Name(key) + " \"" + name + "\" type " + std::to_string(type) +
+                    " size " + std::to_string(size));
+    Handle* handle = Find(key);
+    if (handle == nullptr) {
+        return kRegInvalidHandle;
+    }
+    if (!(handle->access & kKeySetValue)) {
+        return kRegAccessDenied;
+    }
+    handle->key->values[name] = Value{type, std::vector<std::uint8_t>(data, data + size)};
+    return kRegSuccess;
+}
+
+RegStatus MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
+    trace.push_back("delete " + Name(key) + " \"" + name + "\"");
+    Handle* handle = Find(key);
+    if (handle == nullptr) {
+        return kRegInvalidHandle;
+    }
+    if (!(handle->access & kKeySetValue)) {
+        return kRegAccessDenied;
+    }
+    return handle->key->values.erase(name) ? kRegSuccess : kRegNotFound;
+}
+
+RegStatus MemoryRegistry::CloseKey(RegKey key) {
+    trace.push_back("close " + Name(key));
+    return handles_.erase(key) ? kRegSuccess : kRegInvalidHandle;
+}
+
+} // namespace wrenquil

@@ -1,0 +1,38 @@
+#include "framework/win32_registry.h"
+#include "tests/support/settings_store_contract.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace wrenquil {
+namespace {
+
+// Only a Wine prefix made for the tests is ours to empty.
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+struct Win32Env {
+    Win32Registry registry;
+    static bool Usable() { return RunningUnderWine(); }
+    void Reset() {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Halvory Limited");
+        HKEY run = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineRunKey, 0, KEY_SET_VALUE, &run) == 0) {
+            RegDeleteValueA(run, kRunValue);
+            RegCloseKey(run);
+        }
+    }
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SettingsStoreContract, Win32Env);
+
+TEST(Win32Registry, RootKeysAreWindowsOwn) {
+    EXPECT_EQ(kCurrentUserKey, reinterpret_cast<RegKey>(HKEY_CURRENT_USER));
+    EXPECT_EQ(kLocalMachineKey, reinterpret_cast<RegKey>(HKEY_LOCAL_MACHINE));
+}
+
+} // namespace
+} // namespace wrenquil
