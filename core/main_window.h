@@ -24,6 +24,11 @@ public:
     virtual void SetStatusText(int part, const std::string& text) = 0;
     // Setting the mobile number box's text raises its change notification, as typing does.
     virtual void SetMobileText(const std::string& text) = 0;
+    virtual std::string MessageText() = 0;
+    virtual std::string MobileText() = 0;
+    virtual void FocusMessageBox() = 0;
+    // A message box owned by the main window, with an OK button and no icon.
+    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 
     // 0 when accepted: the dialog has then stored a non-empty user name and password.
     virtual int RunLoginDialog(LoginState& state) = 0;

@@ -23,6 +23,7 @@ public:
     std::map<int, bool> menuEnabled{
         {ID_MESSAGE_SEND, true}, {ID_MESSAGE_LOGIN, true}, {ID_MESSAGE_LOGOFF, true}};
     std::string status[2];
+    std::string messageText;
     std::string mobileText;
     std::function<int(LoginState&)> loginDialog = [](LoginState&) { return 1; };
     std::function<PreferencesOutcome()> preferencesDialog = [] { return PreferencesOutcome{}; };
@@ -49,6 +50,12 @@ public:
         mobileText = text;
         mobileLength = static_cast<int>(text.size());
         MobileNumberChanged(login_, *this);
+    }
+    std::string MessageText() override { return Record("message text", messageText); }
+    std::string MobileText() override { return Record("mobile text", mobileText); }
+    void FocusMessageBox() override { calls.push_back("focus message"); }
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        calls.push_back("message box " + caption + ": " + text);
     }
     int RunLoginDialog(LoginState& state) override {
         calls.push_back("login dialog");

@@ -1,0 +1,49 @@
+#include "send_to_gateway.h"
+
+#include "core/login_state.h"
+#include "core/main_window.h"
+#include "gateway_request.h"
+#include "gateway_transport.h"
+
+namespace wrenquil {
+
+void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& transport) {
+    const int messageLength = window.MessageLength();
+    const int mobileLength = window.MobileLength();
+    if (!SendAllowed(state, messageLength, mobileLength)) {
+        return;
+    }
+    std::string errorText;
+    if (!transport.OpenSession(errorText)) {
+        // Nothing is touched yet: the Send button stays as it is.
+        window.SetStatusText(kLoginStatusPart, kFailurePrefix + errorText);
+        return;
+    }
+    const std::string messageText = window.MessageText();
+    state.mobileNumber = window.MobileText();
+    const std::string url =
+        BuildGatewayUrl(state.userName, state.password, state.mobileNumber, messageText);
+
+    window.EnableSendButton(false);
+    window.SetStatusText(kLoginStatusPart, kConnectingText);
+    const FetchOutcome outcome = transport.Fetch(url);
+    std::string statusText;
+    switch (outcome.kind) {
+    case FetchOutcome::Kind::Reply:
+        statusText = InterpretGatewayReply(outcome.text);
+        break;
+    case FetchOutcome::Kind::UrlRejected:
+        window.ShowMessage(kUrlRejectedText, "Error");
+        statusText = kUrlRejectedText;
+        break;
+    case FetchOutcome::Kind::Failed:
+        statusText = kFailurePrefix + outcome.text;
+        break;
+    }
+    window.SetStatusText(kLoginStatusPart, statusText);
+    window.EnableSendButton(true);
+    window.FocusMessageBox();
+    transport.CloseSession();
+}
+
+} // namespace wrenquil
