@@ -27,10 +27,11 @@ test-native: native native-sanitize
 	ctest --preset native-sanitize
 
 test-windows: windows
-	scripts/with-display.sh ctest --preset windows
+	scripts/with-display.sh scripts/with-test-gateway.sh ctest --preset windows
 
 test-tools: setup
 	python3 -m unittest discover -s tools -p 'test_*.py'
+	python3 -m unittest discover -s tools/gateway -p 'test_*.py'
 
 test: test-native test-windows test-tools
 

@@ -8,7 +8,7 @@ namespace wrenquil {
 
 struct FetchOutcome {
     enum class Kind { Reply, UrlRejected, Failed };
-    Kind kind;
+    Kind kind = Kind::Failed;
     std::string text; // the joined reply text, or the failure's error text
 };
 

@@ -91,50 +91,32 @@ TEST_P(SendToGatewayTest, ShowsProgressThenTheOutcomeAndGivesTheButtonBack) {
     EXPECT_EQ(state.mobileNumber, fetched ? c.mobile : "old");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SendToGatewayTest,
-    testing::Values(SendCase{"NotLoggedIn", 0, "hi", "07", true, {}, {"n", "m"}},
-                    SendCase{"NoMessage", 1, "", "07", true, {}, {"n", "m"}},
-                    SendCase{"NoNumber", 1, "hi", "", true, {}, {"n", "m"}},
-                    SendCase{"SessionFails",
-                             1,
-                             "hi",
-                             "07",
-                             false,
-                             {},
-                             {"n", "m", "open session", "status0 Exception: no session"}},
-                    SendCase{"Sent",
-                             1,
-                             "hi",
-                             "07",
-                             true,
-                             {FetchOutcome::Kind::Reply, "1|Message sent"},
-                             Then(Then(kUpToFetch, {"status0 OK. Message sent"}), kEnding)},
-                    SendCase{"Refused",
-                             1,
-                             "hi",
-                             "07",
-                             true,
-                             {FetchOutcome::Kind::Reply, "0|Bad number"},
-                             Then(Then(kUpToFetch, {"status0 FAILED. Bad number"}), kEnding)},
-                    SendCase{"UrlRejected",
-                             1,
-                             "hi",
-                             "07",
-                             true,
-                             {FetchOutcome::Kind::UrlRejected, ""},
-                             Then(Then(kUpToFetch,
-                                       {std::string("message box Error: ") + kUrlRejectedText,
-                                        std::string("status0 ") + kUrlRejectedText}),
-                                  kEnding)},
-                    SendCase{"NetworkFails",
-                             1,
-                             "hi",
-                             "07",
-                             true,
-                             {FetchOutcome::Kind::Failed, "error 12057"},
-                             Then(Then(kUpToFetch, {"status0 Exception: error 12057"}), kEnding)}),
-    CaseName());
+std::vector<SendCase> SendCases() {
+    using Kind = FetchOutcome::Kind;
+    const std::string rejected = kUrlRejectedText;
+    std::vector<SendCase> cases;
+    auto add = [&](const char* name, int loggedIn, const char* message, const char* mobile,
+                   bool opens, Kind kind, const char* text, Calls expected) {
+        cases.push_back(SendCase{name, loggedIn, message, mobile, opens, FetchOutcome{kind, text},
+                                 std::move(expected)});
+    };
+    add("NotLoggedIn", 0, "hi", "07", true, Kind::Reply, "", {"n", "m"});
+    add("NoMessage", 1, "", "07", true, Kind::Reply, "", {"n", "m"});
+    add("NoNumber", 1, "hi", "", true, Kind::Reply, "", {"n", "m"});
+    add("SessionFails", 1, "hi", "07", false, Kind::Reply, "",
+        {"n", "m", "open session", "status0 Exception: no session"});
+    add("Sent", 1, "hi", "07", true, Kind::Reply, "1|Message sent",
+        Then(Then(kUpToFetch, {"status0 OK. Message sent"}), kEnding));
+    add("Refused", 1, "hi", "07", true, Kind::Reply, "0|Bad number",
+        Then(Then(kUpToFetch, {"status0 FAILED. Bad number"}), kEnding));
+    add("UrlRejected", 1, "hi", "07", true, Kind::UrlRejected, "",
+        Then(Then(kUpToFetch, {"message box Error: " + rejected, "status0 " + rejected}), kEnding));
+    add("NetworkFails", 1, "hi", "07", true, Kind::Failed, "error 12057",
+        Then(Then(kUpToFetch, {"status0 Exception: error 12057"}), kEnding));
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SendToGatewayTest, testing::ValuesIn(SendCases()), CaseName());
 
 } // namespace
 } // namespace wrenquil

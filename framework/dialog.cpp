@@ -1,0 +1,106 @@
+#include "dialog.h"
+
+#include "app.h"
+
+#include <exception>
+#include <iterator>
+
+namespace wrenquil {
+
+UINT CDialog::failCreationOfTemplate = 0;
+
+HWND CDataExchange::Control(int id) const {
+    return m_pDlgWnd->GetDlgItem(id);
+}
+
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
+    if (control.m_hWnd == nullptr) {
+        control.SubclassWindow(exchange->Control(id));
+    }
+}
+
+void DDX_Text(CDataExchange* exchange, int id, std::string& value) {
+    HWND control = exchange->Control(id);
+    if (exchange->m_bSaveAndValidate) {
+        std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
+        text.resize(static_cast<std::size_t>(
+            ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+        value = text;
+    } else {
+        ::SetWindowTextA(control, value.c_str());
+    }
+}
+
+void DDX_Check(CDataExchange* exchange, int id, int& value) {
+    HWND control = exchange->Control(id);
+    if (exchange->m_bSaveAndValidate) {
+        value = ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    } else {
+        ::SendMessageA(control, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+const MessageMapEntry CDialog::messageEntries[] = {
+    OnCommand(IDOK, &CDialog::HandleOk),
+    OnCommand(IDCANCEL, &CDialog::HandleCancel),
+};
+const MessageMap CDialog::messageMap{&CWnd::messageMap, messageEntries, std::size(messageEntries)};
+
+const MessageMap* CDialog::GetMessageMap() const {
+    return &messageMap;
+}
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
+
+INT_PTR CDialog::DoModal() {
+    if (failCreationOfTemplate != 0 && failCreationOfTemplate == templateId_) {
+        failCreationOfTemplate = 0;
+        return -1;
+    }
+    HWND owner = parent_ ? parent_->m_hWnd : nullptr;
+    if (owner == nullptr && AfxGetMainWnd() != nullptr && AfxGetMainWnd() != this) {
+        owner = AfxGetMainWnd()->m_hWnd;
+    }
+    return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId_), owner,
+                             &CDialog::StartProc, reinterpret_cast<LPARAM>(this));
+}
+
+// The dialog procedure proper only starts the dialog: from WM_INITDIALOG on, the window is
+// subclassed and its messages go through the message table.
+INT_PTR CALLBACK CDialog::StartProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) {
+        return FALSE;
+    }
+    auto* self = reinterpret_cast<CDialog*>(lParam);
+    self->SubclassWindow(window);
+    try {
+        return self->OnInitDialog();
+    } catch (const std::exception& e) {
+        self->ReportException(e.what());
+    }
+    return TRUE;
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange exchange(this, saveAndValidate);
+    DoDataExchange(&exchange);
+    return TRUE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+void CDialog::OnOK() {
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+} // namespace wrenquil

@@ -1,0 +1,63 @@
+// Modal dialogs from resource templates, with data exchange between fields and controls.
+#pragma once
+
+#include "wnd.h"
+
+#include <string>
+
+namespace wrenquil {
+
+class CDialog;
+
+// One direction of a data exchange: to the controls, or (saveAndValidate) from them.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, BOOL saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    HWND Control(int id) const;
+
+    CDialog* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+
+// Binds a wrapper to a template control, once.
+void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
+void DDX_Text(CDataExchange* exchange, int id, std::string& value);
+// 0 clear, 1 ticked.
+void DDX_Check(CDataExchange* exchange, int id, int& value);
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+    // Runs the dialog until it ends; -1 when it could not be created.
+    virtual INT_PTR DoModal();
+    void EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+
+    // Makes the next dialog created from this template fail, as a failed creation would.
+    static UINT failCreationOfTemplate;
+
+protected:
+    // WM_INITDIALOG: exchanges data towards the controls; TRUE gives the focus to the first
+    // tab stop.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(CDataExchange* exchange);
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    UINT templateId_;
+    CWnd* parent_;
+
+private:
+    static INT_PTR CALLBACK StartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void HandleOk() { OnOK(); }
+    void HandleCancel() { OnCancel(); }
+    static const MessageMapEntry messageEntries[];
+};
+
+} // namespace wrenquil

@@ -1,0 +1,89 @@
+// Our small Internet classes over WinINet: a session, an HTTP connection and one request on
+// it. Every handle is owned by exactly one object and closed exactly once; a failing WinINet
+// call throws CInternetException.
+#pragma once
+
+#include "gateway/reply_reader.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace wrenquil {
+
+class CInternetException : public std::exception {
+public:
+    explicit CInternetException(DWORD error);
+    // The error's text, as InternetErrorText formats it when the exception is made (for
+    // 12003 the server's response text is only there until the next WinINet call).
+    const char* what() const noexcept override { return text_.c_str(); }
+
+    DWORD m_dwError;
+
+private:
+    std::string text_;
+};
+
+struct InternetHandleCloser {
+    void operator()(HINTERNET handle) const noexcept { InternetCloseHandle(handle); }
+};
+using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
+
+// One request. Lines are read through the reply line reader, so a line is the body between
+// two LF bytes with its CR bytes dropped.
+class CHttpFile {
+public:
+    explicit CHttpFile(InternetHandle handle);
+    CHttpFile(const CHttpFile&) = delete;
+    CHttpFile& operator=(const CHttpFile&) = delete;
+
+    // The result is not checked: a header that was not added shows up in the request only.
+    void AddRequestHeaders(const std::string& headers, DWORD flags);
+    void SendRequest();
+    // The next line of the body; false at its end. A failed read throws.
+    bool ReadString(std::string& line);
+    void Close();
+
+private:
+    class Source final : public ByteSource {
+    public:
+        explicit Source(const InternetHandle& handle) : handle_(handle) {}
+        std::size_t Read(char* buffer, std::size_t capacity) override;
+
+    private:
+        const InternetHandle& handle_;
+    };
+
+    InternetHandle handle_;
+    Source source_{handle_};
+    ReplyLineReader reader_{source_};
+};
+
+class CHttpConnection {
+public:
+    explicit CHttpConnection(InternetHandle handle) : handle_(std::move(handle)) {}
+
+    // The result is not checked: an option WinINet refuses leaves its default in place.
+    void SetOption(DWORD option, DWORD value);
+    // A null request handle is not checked here: sending on it then fails.
+    std::unique_ptr<CHttpFile> OpenRequest(const std::string& verb, const std::string& object,
+                                           const std::string& version, DWORD flags);
+
+private:
+    InternetHandle handle_;
+};
+
+class CInternetSession {
+public:
+    explicit CInternetSession(const char* agent);
+
+    std::unique_ptr<CHttpConnection> GetHttpConnection(const std::string& host, INTERNET_PORT port);
+
+private:
+    InternetHandle handle_;
+};
+
+} // namespace wrenquil

@@ -1,0 +1,73 @@
+#include "internet_error_text.h"
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace wrenquil {
+namespace {
+
+constexpr DWORD kBufferSize = 1024;
+constexpr DWORD kLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT);
+
+struct ModuleFreer {
+    void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
+};
+using Module = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
+
+std::string Format(DWORD source, HMODULE module, DWORD code) {
+    char buffer[kBufferSize];
+    const DWORD length = FormatMessageA(source | FORMAT_MESSAGE_IGNORE_INSERTS, module, code,
+                                        kLanguage, buffer, kBufferSize, nullptr);
+    return std::string(buffer, length);
+}
+
+std::string WinInetText(DWORD code) {
+    // As a data file: only its message table is wanted, none of its code runs.
+    const Module wininet(LoadLibraryExA("WININET.DLL", nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!wininet) {
+        return {};
+    }
+    return Format(FORMAT_MESSAGE_FROM_HMODULE, wininet.get(), code);
+}
+
+std::string LastResponseText() {
+    std::vector<char> buffer(kBufferSize);
+    DWORD error = 0;
+    DWORD length = kBufferSize;
+    if (!InternetGetLastResponseInfoA(&error, buffer.data(), &length)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            return {};
+        }
+        buffer.resize(length + 1);
+        length = static_cast<DWORD>(buffer.size());
+        if (!InternetGetLastResponseInfoA(&error, buffer.data(), &length)) {
+            return {};
+        }
+    }
+    return std::string(buffer.data(), length);
+}
+
+} // namespace
+
+std::string InternetErrorText(DWORD code) {
+    std::string text;
+    if (code == ERROR_INTERNET_EXTENDED_ERROR) {
+        text = LastResponseText();
+    } else {
+        text = WinInetText(code);
+        if (text.empty()) {
+            text = Format(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+        }
+    }
+    if (text.empty()) {
+        return "error " + std::to_string(code);
+    }
+    text.resize(std::min<std::size_t>(text.size(), kBufferSize - 1));
+    return text;
+}
+
+} // namespace wrenquil

@@ -1,0 +1,101 @@
+// The window wrapper every window and control of the program derives from, and the message
+// table that maps a window's messages, commands and notifications to its handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace wrenquil {
+
+class CWnd;
+using MessageHandler = LRESULT (CWnd::*)(WPARAM, LPARAM);
+using CommandHandler = void (CWnd::*)();
+
+// One row of a message table. WM_COMMAND rows name a command or control id and the
+// notification code (0 for menu commands and BN_CLICKED, which share it).
+struct MessageMapEntry {
+    UINT message;
+    UINT notification;
+    UINT id;
+    const UINT* registeredMessage; // a message numbered only at run time (RegisterWindowMessage)
+    MessageHandler onMessage;
+    CommandHandler onCommand;
+};
+
+// A window class's table and the table of the class it derives from.
+struct MessageMap {
+    const MessageMap* base;
+    const MessageMapEntry* entries;
+    std::size_t count;
+};
+
+template <typename T>
+MessageMapEntry OnMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
+    return {message, 0, 0, nullptr, static_cast<MessageHandler>(handler), nullptr};
+}
+template <typename T>
+MessageMapEntry OnRegisteredMessage(const UINT& message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
+    return {0, 0, 0, &message, static_cast<MessageHandler>(handler), nullptr};
+}
+template <typename T> MessageMapEntry OnCommand(UINT id, void (T::*handler)()) {
+    return {WM_COMMAND, 0, id, nullptr, nullptr, static_cast<CommandHandler>(handler)};
+}
+template <typename T>
+MessageMapEntry OnNotification(UINT notification, UINT id, void (T::*handler)()) {
+    return {WM_COMMAND, notification, id, nullptr, nullptr, static_cast<CommandHandler>(handler)};
+}
+
+class CWnd {
+public:
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+    virtual ~CWnd();
+
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
+    std::string GetWindowText() const;
+    void SetWindowText(const std::string& text) { ::SetWindowTextA(m_hWnd, text.c_str()); }
+    BOOL EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+    BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+    HWND SetFocus() { return ::SetFocus(m_hWnd); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+
+    // Routes the window's messages through this object's message table; messages the table
+    // does not name reach the window's own procedure. Undone when the window is destroyed.
+    bool SubclassWindow(HWND window);
+
+    // The table of this class and, through `base`, of the classes it derives from.
+    virtual const MessageMap* GetMessageMap() const;
+    static const MessageMap messageMap;
+
+protected:
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Finds the message in the tables and runs its handler. A C++ exception escaping the
+    // handler is shown in an "Error" box and the program goes on.
+    bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // The message being handled, given to the window's own procedure.
+    LRESULT Default();
+    // Reports an exception that escaped a handler.
+    void ReportException(const char* text);
+
+private:
+    struct Message {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Detach();
+
+    WNDPROC originalProc_ = nullptr;
+    Message current_{};
+};
+
+} // namespace wrenquil

@@ -1,0 +1,4 @@
+// The program's one application object; the framework's WinMain starts it.
+#include "wrenquil_app.h"
+
+wrenquil::CWrenquilApp theApp;

@@ -1,0 +1,50 @@
+#include "login_dlg.h"
+
+#include "res/resource.h"
+
+#include <iterator>
+
+namespace wrenquil {
+
+const MessageMapEntry CLoginDlg::messageEntries[] = {
+    OnCommand(IDOK, &CLoginDlg::OnLoginOk),
+};
+const MessageMap CLoginDlg::messageMap{&CDialog::messageMap, messageEntries,
+                                       std::size(messageEntries)};
+
+const MessageMap* CLoginDlg::GetMessageMap() const {
+    return &messageMap;
+}
+
+CLoginDlg::CLoginDlg(LoginState& login) : CDialog(IDD_LOGIN), login_(login) {}
+
+void CLoginDlg::DoDataExchange(CDataExchange* exchange) {
+    DDX_Control(exchange, IDC_USERNAME, userNameEdit_);
+    DDX_Control(exchange, IDC_PASSWORD, passwordEdit_);
+}
+
+BOOL CLoginDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    userNameEdit_.SetWindowText(login_.userName);
+    passwordEdit_.SetWindowText("");
+    passwordEdit_.SetFocus();
+    return FALSE; // the focus is set
+}
+
+void CLoginDlg::OnLoginOk() {
+    if (userNameEdit_.GetWindowTextLength() == 0) {
+        ::MessageBoxA(m_hWnd, "Enter Username", "Info", MB_OK);
+        userNameEdit_.SetFocus();
+        return;
+    }
+    if (passwordEdit_.GetWindowTextLength() == 0) {
+        ::MessageBoxA(m_hWnd, "Enter Password", "Info", MB_OK);
+        passwordEdit_.SetFocus();
+        return;
+    }
+    login_.userName = userNameEdit_.GetWindowText();
+    login_.password = passwordEdit_.GetWindowText();
+    EndDialog(0);
+}
+
+} // namespace wrenquil

@@ -1,0 +1,30 @@
+// The Login dialog: a user name and a password, both required, kept in the login record.
+// It ends with 0 when accepted and 1 when cancelled.
+#pragma once
+
+#include "core/login_state.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+
+namespace wrenquil {
+
+class CLoginDlg : public CDialog {
+public:
+    explicit CLoginDlg(LoginState& login);
+
+    const MessageMap* GetMessageMap() const override;
+    static const MessageMap messageMap;
+
+private:
+    void DoDataExchange(CDataExchange* exchange) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override { EndDialog(1); }
+    void OnLoginOk();
+    static const MessageMapEntry messageEntries[];
+
+    LoginState& login_;
+    CEdit userNameEdit_;
+    CEdit passwordEdit_;
+};
+
+} // namespace wrenquil

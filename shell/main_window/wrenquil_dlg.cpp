@@ -1,0 +1,309 @@
+#include "wrenquil_dlg.h"
+
+#include "core/counter.h"
+#include "core/login_state.h"
+#include "core/settings/preferences.h"
+#include "core/settings/settings_store.h"
+#include "framework/app.h"
+#include "gateway/send_to_gateway.h"
+#include "gateway/wininet_transport.h"
+#include "res/resource.h"
+#include "shell/capture/capture_rules.h"
+#include "shell/login/login_dlg.h"
+#include "shell/messages.h"
+#include "shell/tray/tray_icon.h"
+
+#include <shellapi.h>
+
+#include <iterator>
+
+namespace wrenquil {
+namespace {
+
+constexpr int kStatusBarHeight = 25;
+constexpr double kLoginPartShare = 0.72; // of the window's outer width
+
+// Explorer announces a restart with this message; its number is known only at run time.
+UINT taskbarCreatedMessage = 0;
+
+} // namespace
+
+const MessageMapEntry CWrenquilDlg::messageEntries[] = {
+    OnMessage(WM_TRAYNOTIFY, &CWrenquilDlg::OnTrayNotify),
+    OnMessage(WM_PASTECLIPBOARD, &CWrenquilDlg::OnPasteClipboard),
+    OnMessage(WM_HOTKEY, &CWrenquilDlg::OnHotKey),
+    OnMessage(WM_SYSCOMMAND, &CWrenquilDlg::OnDefault),
+    OnMessage(WM_PAINT, &CWrenquilDlg::OnPaint),
+    OnMessage(WM_QUERYDRAGICON, &CWrenquilDlg::OnQueryDragIcon),
+    OnNotification(BN_CLICKED, IDC_ADD_TRAY, &CWrenquilDlg::OnAddTray),
+    OnNotification(BN_CLICKED, IDC_REMOVE_TRAY, &CWrenquilDlg::OnRemoveTray),
+    OnMessage(WM_DESTROY, &CWrenquilDlg::OnDestroy),
+    OnMessage(WM_SIZE, &CWrenquilDlg::OnSize),
+    OnCommand(ID_APP_ABOUT, &CWrenquilDlg::OnAbout),
+    OnCommand(ID_TRAY_EXIT, &CWrenquilDlg::OnExit),
+    OnCommand(ID_TRAY_RESTORE, &CWrenquilDlg::OnTrayRestore),
+    OnCommand(ID_MESSAGE_HIDE, &CWrenquilDlg::HideToTray),
+    OnCommand(ID_HELP_ABOUT, &CWrenquilDlg::OnAbout),
+    OnCommand(ID_MESSAGE_EXIT, &CWrenquilDlg::OnExit),
+    OnMessage(WM_CLOSE, &CWrenquilDlg::OnClose),
+    OnCommand(ID_TRAY_LOGIN, &CWrenquilDlg::OnLogin),
+    OnCommand(ID_TRAY_LOGOFF, &CWrenquilDlg::OnLogoff),
+    OnCommand(ID_MESSAGE_LOGIN, &CWrenquilDlg::OnLogin),
+    OnCommand(ID_MESSAGE_LOGOFF, &CWrenquilDlg::OnLogoff),
+    OnNotification(EN_CHANGE, IDC_MESSAGE, &CWrenquilDlg::OnMessageChange),
+    OnNotification(BN_CLICKED, IDC_SEND, &CWrenquilDlg::OnSend),
+    OnCommand(ID_MESSAGE_SEND, &CWrenquilDlg::OnSend),
+    OnCommand(ID_TRAY_PREFERENCES, &CWrenquilDlg::OnPreferences),
+    OnCommand(ID_OPTIONS_PREFERENCES, &CWrenquilDlg::OnPreferences),
+    OnMessage(WM_SHOWWINDOW, &CWrenquilDlg::OnShowWindow),
+    OnNotification(EN_CHANGE, IDC_MOBILE, &CWrenquilDlg::OnMobileChange),
+    OnMessage(WM_CHAR, &CWrenquilDlg::OnDefault),
+    OnRegisteredMessage(taskbarCreatedMessage, &CWrenquilDlg::OnTaskbarCreated),
+};
+const MessageMap CWrenquilDlg::messageMap{&CDialog::messageMap, messageEntries,
+                                          std::size(messageEntries)};
+
+const MessageMap* CWrenquilDlg::GetMessageMap() const {
+    return &messageMap;
+}
+
+CWrenquilDlg::CWrenquilDlg(LoginState& login, Preferences& preferences,
+                           const SettingsStore& settings, CWnd* parent)
+    : CDialog(IDD_MAIN, parent), login_(login), preferences_(preferences), settings_(settings),
+      icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    taskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
+}
+
+CWrenquilDlg::~CWrenquilDlg() = default;
+
+void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
+    DDX_Control(exchange, IDC_MESSAGE, messageEdit);
+    DDX_Text(exchange, IDC_MESSAGE, messageText);
+    DDX_Control(exchange, IDC_SEND, sendButton);
+    DDX_Control(exchange, IDC_MOBILE, mobileEdit);
+}
+
+BOOL CWrenquilDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    CreateStatusBar();
+    settings_.LoadSettings(preferences_, login_);
+    RegisterCaptureHotKey();
+    SetUpLoginState(login_, preferences_, *this);
+    if (HasPasteSwitch(::GetCommandLineA())) {
+        messageEdit.SendMessage(WM_PASTE);
+    }
+    mobileEdit.LimitText(15);
+    mobileEdit.SetWindowText(login_.mobileNumber);
+    RefreshCounter(login_, *this);
+    if (preferences_.AlwaysShowIcon != 0) {
+        NotifyTrayIcon(m_hWnd, NIM_ADD);
+    }
+    return TRUE;
+}
+
+void CWrenquilDlg::CreateStatusBar() {
+    RECT rect;
+    ::GetWindowRect(m_hWnd, &rect);
+    rect.top = rect.bottom - kStatusBarHeight;
+    if (!statusBar.Create(WS_CHILD | WS_VISIBLE, rect, this, IDC_STATUSBAR)) {
+        ::MessageBoxA(m_hWnd, "Status Bar not created!",
+                      AfxGetApp() ? AfxGetApp()->ApplicationName().c_str() : kTrayTip, MB_OK);
+    }
+    ::GetWindowRect(m_hWnd, &rect);
+    const int rightEdges[2] = {static_cast<int>((rect.right - rect.left) * kLoginPartShare), -1};
+    statusBar.SetMinHeight(kStatusBarHeight);
+    statusBar.SetParts(2, rightEdges);
+    SetStatusText(kLoginStatusPart, kNotLoggedInText);
+    SetStatusText(kCounterStatusPart, kMainWindowTitle);
+}
+
+void CWrenquilDlg::RegisterCaptureHotKey() {
+    ::RegisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID, MapHotKeyModifiers(preferences_.HotKeyModifiers),
+                     preferences_.HotKeyVirtualKey);
+}
+
+void CWrenquilDlg::EnableMessageMenuItem(int commandId, bool enabled) {
+    ::EnableMenuItem(::GetSubMenu(::GetMenu(m_hWnd), 0), static_cast<UINT>(commandId),
+                     MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void CWrenquilDlg::SetStatusText(int part, const std::string& text) {
+    if (statusBar.m_hWnd != nullptr) {
+        statusBar.SetText(text.c_str(), part, 0);
+    }
+}
+
+void CWrenquilDlg::ShowMessage(const std::string& text, const std::string& caption) {
+    ::MessageBoxA(m_hWnd, text.c_str(), caption.c_str(), MB_OK);
+}
+
+int CWrenquilDlg::RunLoginDialog(LoginState& login) {
+    CLoginDlg dialog(login);
+    return static_cast<int>(dialog.DoModal());
+}
+
+PreferencesOutcome CWrenquilDlg::RunPreferencesDialog() {
+    return PreferencesOutcome{};
+}
+
+// Empties the message box undoably, so Ctrl+Z brings the message back and the box's own change
+// notification recounts; hides only when an icon is there to bring the window back.
+void CWrenquilDlg::HideToTray() {
+    messageEdit.SetSel(0, -1);
+    messageEdit.ReplaceSel("", TRUE);
+    const bool iconShown =
+        NotifyTrayIcon(m_hWnd, NIM_ADD) || NotifyTrayIcon(m_hWnd, NIM_MODIFY); // already there
+    if (iconShown) {
+        ShowWindow(SW_HIDE);
+    } else if (!::IsIconic(m_hWnd)) {
+        ShowWindow(SW_MINIMIZE);
+    }
+}
+
+void CWrenquilDlg::RestoreFromTray() {
+    if (preferences_.AlwaysShowIcon == 0) {
+        NotifyTrayIcon(m_hWnd, NIM_DELETE);
+    }
+    ShowWindow(SW_SHOW);
+    ShowWindow(SW_RESTORE);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+void CWrenquilDlg::ShowTrayMenu() {
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    ::SetForegroundWindow(m_hWnd);
+    HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+    HMENU popup = ::GetSubMenu(menu, 0);
+    ::SetMenuDefaultItem(popup, ID_TRAY_RESTORE, FALSE);
+    ::EnableMenuItem(popup, login_.loggedIn == 1 ? ID_TRAY_LOGIN : ID_TRAY_LOGOFF,
+                     MF_BYCOMMAND | MF_GRAYED);
+    ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
+    ::DestroyMenu(menu);
+    ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+LRESULT CWrenquilDlg::OnTrayNotify(WPARAM, LPARAM lParam) {
+    switch (LOWORD(lParam)) {
+    case WM_LBUTTONDBLCLK:
+        RestoreFromTray();
+        SetFocus();
+        break;
+    case WM_RBUTTONUP:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CWrenquilDlg::OnPasteClipboard(WPARAM, LPARAM) {
+    messageEdit.SendMessage(WM_PASTE);
+    RefreshCounter(login_, *this);
+    return 0;
+}
+
+LRESULT CWrenquilDlg::OnHotKey(WPARAM id, LPARAM) {
+    CaptureSelection(id, *this);
+    return 0;
+}
+
+LRESULT CWrenquilDlg::OnPaint(WPARAM, LPARAM) {
+    if (!::IsIconic(m_hWnd)) {
+        return Default();
+    }
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    ::DrawIcon(dc, x, y, icon);
+    ::EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+void CWrenquilDlg::OnAddTray() {
+    NotifyTrayIcon(m_hWnd, NIM_ADD);
+}
+
+void CWrenquilDlg::OnRemoveTray() {
+    NotifyTrayIcon(m_hWnd, NIM_DELETE);
+}
+
+LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
+    ::UnregisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID);
+    NotifyTrayIcon(m_hWnd, NIM_DELETE);
+    return 0;
+}
+
+LRESULT CWrenquilDlg::OnSize(WPARAM sizeType, LPARAM) {
+    const LRESULT result = Default();
+    if (sizeType == SIZE_MINIMIZED && preferences_.MinimizeToTray != 0) {
+        HideToTray();
+    }
+    return result;
+}
+
+// After a shell restart every tray icon is gone: without ours a hidden window could not be
+// brought back by the mouse.
+LRESULT CWrenquilDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    if (!::IsWindowVisible(m_hWnd) || preferences_.AlwaysShowIcon != 0) {
+        NotifyTrayIcon(m_hWnd, NIM_ADD);
+    }
+    return 0;
+}
+
+void CWrenquilDlg::OnAbout() {}
+
+void CWrenquilDlg::OnTrayRestore() {
+    RestoreFromTray();
+    MessageTextChanged(login_, *this);
+    SetFocus();
+}
+
+void CWrenquilDlg::OnLogin() {
+    LoginCommand(login_, *this);
+}
+
+void CWrenquilDlg::OnLogoff() {
+    LogoffCommand(login_, *this);
+}
+
+void CWrenquilDlg::OnMessageChange() {
+    MessageTextChanged(login_, *this);
+}
+
+void CWrenquilDlg::OnSend() {
+    WinInetTransport transport;
+    SendToGateway(login_, *this, transport);
+}
+
+void CWrenquilDlg::OnPreferences() {
+    PreferencesCommand(login_, *this);
+}
+
+LRESULT CWrenquilDlg::OnShowWindow(WPARAM, LPARAM) {
+    const LRESULT result = Default();
+    if (firstShow_) {
+        firstShow_ = false;
+        if (preferences_.StartMinimized != 0) {
+            // Posted: minimised from inside its own showing, the window can be shown normally
+            // again when that showing completes.
+            ::PostMessageA(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        }
+    }
+    return result;
+}
+
+void CWrenquilDlg::OnMobileChange() {
+    MobileNumberChanged(login_, *this);
+}
+
+} // namespace wrenquil

@@ -1,0 +1,13 @@
+// The main window's private messages and the names other instances find it by.
+#pragma once
+
+#include <windows.h>
+
+namespace wrenquil {
+
+inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 2;     // the tray icon's callback
+inline constexpr UINT WM_PASTECLIPBOARD = WM_USER + 3; // a second start: paste and recount
+inline constexpr char kMainWindowTitle[] = "Wrenquil v1.0";
+inline constexpr char kSemaphoreName[] = "WrenquilSemaphore";
+
+} // namespace wrenquil

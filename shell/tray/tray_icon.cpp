@@ -1,0 +1,23 @@
+#include "tray_icon.h"
+
+#include "res/resource.h"
+#include "shell/messages.h"
+
+#include <shellapi.h>
+
+namespace wrenquil {
+
+BOOL NotifyTrayIcon(HWND window, DWORD action) {
+    NOTIFYICONDATAA record{};
+    // The shell 5.0 layout of this build: 504 bytes in 64 bits (488 is the 32-bit size).
+    record.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    record.hWnd = window;
+    record.uID = kTrayIconId;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = WM_TRAYNOTIFY;
+    record.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    ::lstrcpynA(record.szTip, kTrayTip, sizeof record.szTip);
+    return ::Shell_NotifyIconA(action, &record);
+}
+
+} // namespace wrenquil

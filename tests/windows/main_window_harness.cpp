@@ -1,0 +1,130 @@
+#include "main_window_harness.h"
+
+#include "res/resource.h"
+#include "shell/main_window/wrenquil_dlg.h"
+#include "shell/messages.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace wrenquil {
+
+bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+std::string Driver::Status(int part) const {
+    HWND bar = Item(IDC_STATUSBAR);
+    const auto length = LOWORD(::SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
+    std::vector<char> text(length + 1u);
+    ::SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+std::string Driver::Text(int id) const {
+    return DialogItemText(window, id);
+}
+
+std::string Driver::DialogItemText(HWND dialog, int id) {
+    HWND item = ::GetDlgItem(dialog, id);
+    std::vector<char> text(static_cast<std::size_t>(::GetWindowTextLengthA(item)) + 1);
+    ::GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
+
+bool Driver::MenuEnabled(int command) const {
+    return !(::GetMenuState(::GetSubMenu(::GetMenu(window), 0), command, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+void Driver::Type(int id, const std::string& text) const {
+    ::SendMessageA(Item(id), EM_SETSEL, 0, -1);
+    ::SendMessageA(Item(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Driver::Key(int id, BYTE key) const {
+    // Real key strokes, to the box that has the focus, as a user types them.
+    ::PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+    WaitUntil([&] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui);
+        return gui.hwndFocus == Item(id);
+    });
+    ::keybd_event(key, 0, 0, 0);
+    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+}
+
+bool Driver::KeyUntil(int id, BYTE key, const std::function<bool()>& done) const {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Key(id, key);
+        if (WaitUntil(done, 1500)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+HWND Driver::WaitForDialog(const char* caption) const {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        found = ::FindWindowA("#32770", caption);
+        return found != nullptr && ::IsWindowVisible(found);
+    });
+    return found;
+}
+
+void Driver::Click(HWND dialog, int id) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+MainWindowHarness::MainWindowHarness() {
+    RegisterCommonControls();
+}
+
+MainWindowHarness::~MainWindowHarness() = default;
+
+INT_PTR MainWindowHarness::Run(const std::function<void(Driver&)>& script, bool waitUntilShown) {
+    CWrenquilDlg window(login, preferences, settings);
+    app.m_pMainWnd = &window;
+    if (beforeRun) {
+        beforeRun();
+    }
+    std::thread driver([&] {
+        HWND handle = nullptr;
+        WaitUntil([&] {
+            handle = ::FindWindowA(nullptr, kMainWindowTitle);
+            // Shown, and activated by the window manager: acting before that races with it.
+            return handle != nullptr && (!waitUntilShown || (::IsWindowVisible(handle) &&
+                                                             ::GetForegroundWindow() == handle));
+        });
+        if (handle == nullptr) {
+            ADD_FAILURE() << "the main window did not appear";
+            return;
+        }
+        Driver d(handle);
+        script(d);
+        if (::IsWindow(handle)) {
+            ::PostMessageA(handle, WM_CLOSE, 0, 0);
+        }
+    });
+    const INT_PTR result = window.DoModal();
+    driver.join();
+    app.m_pMainWnd = nullptr;
+    return result;
+}
+
+} // namespace wrenquil

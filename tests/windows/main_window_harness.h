@@ -1,0 +1,69 @@
+// Runs the real main window in this process: modally on the test's thread, driven from a second
+// thread the way a user or another program would, through its messages.
+#pragma once
+
+#include "core/login_state.h"
+#include "core/settings/preferences.h"
+#include "core/settings/settings_store.h"
+#include "framework/app.h"
+#include "tests/support/memory_registry.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace wrenquil {
+
+// Polls until `done` holds or the time is up; true when it held.
+bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000);
+
+// What the driving thread does to and reads from the running window.
+class Driver {
+public:
+    explicit Driver(HWND mainWindow) : window(mainWindow) {}
+
+    std::string Status(int part) const;
+    std::string Text(int id) const;
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    // Enabled state of an item of the window's "&Message" menu.
+    bool MenuEnabled(int command) const;
+    HWND Item(int id) const { return ::GetDlgItem(window, id); }
+    // Replaces the box's whole text as typing would, so it reports the change.
+    void Type(int id, const std::string& text) const;
+    // Posted, so a command that opens a modal dialog does not hold up the driver.
+    void Command(int id) const { ::PostMessageA(window, WM_COMMAND, id, 0); }
+    void Key(int id, BYTE key) const;
+    // Presses the key until `done` holds (at most a few times): under Wine a synthesised key
+    // can be lost while the window manager is still settling the focus.
+    bool KeyUntil(int id, BYTE key, const std::function<bool()>& done) const;
+    // A dialog or message box of this process with the given caption, once it is shown.
+    HWND WaitForDialog(const char* caption) const;
+    // The text of a message box.
+    static std::string BoxText(HWND box) { return DialogItemText(box, 0xFFFF); }
+    static std::string DialogItemText(HWND dialog, int id);
+    static void Click(HWND dialog, int id);
+
+    HWND window;
+};
+
+class MainWindowHarness {
+public:
+    MainWindowHarness();
+    ~MainWindowHarness();
+
+    // Runs the window until the script returns (then closes it, unless it has ended) and
+    // gives the window's result. The script starts once the window is shown, or, for scripts
+    // that meet the start-up Login dialog, as soon as the window exists.
+    INT_PTR Run(const std::function<void(Driver&)>& script, bool waitUntilShown = true);
+
+    MemoryRegistry registry;
+    SettingsStore settings{registry, "Wrenquil"};
+    LoginState login;
+    Preferences preferences;
+    CWinApp app{"Wrenquil"};
+    // Runs just before the window is created (e.g. to inject a failure).
+    std::function<void()> beforeRun;
+};
+
+} // namespace wrenquil

@@ -1,0 +1,321 @@
+#include "main_window_harness.h"
+
+#include "core/login_state.h"
+#include "framework/controls.h"
+#include "framework/dialog.h"
+#include "res/resource.h"
+#include "shell/main_window/wrenquil_dlg.h"
+#include "shell/messages.h"
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+namespace wrenquil {
+namespace {
+
+const std::string kCounterEmpty = "0 characters / 0 messages";
+
+// Fills in and accepts the Login dialog that the window has just opened.
+void LogIn(Driver& d, const char* user, const char* password) {
+    HWND login = d.WaitForDialog("Login");
+    ASSERT_NE(login, nullptr);
+    ::SetDlgItemTextA(login, IDC_USERNAME, user);
+    ::SetDlgItemTextA(login, IDC_PASSWORD, password);
+    Driver::Click(login, IDOK);
+    // The logged-in text is the login's last step.
+    ASSERT_TRUE(WaitUntil([&] { return d.Status(0) == LoggedInStatusText(user); }));
+}
+
+TEST(MainWindow, StartsLoggedOutOnAnEmptyRegistry) {
+    MainWindowHarness harness;
+    const INT_PTR result = harness.Run([&](Driver& d) {
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(d.window) != FALSE; }));
+        EXPECT_EQ(d.Status(0), kLoggedOutText);
+        EXPECT_EQ(d.Status(1), kCounterEmpty);
+        EXPECT_FALSE(d.Enabled(IDC_SEND));
+        EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_SEND));
+        EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGIN));
+        EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_LOGOFF));
+        EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_ADD_TRAY)));
+        EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_REMOVE_TRAY)));
+    });
+    EXPECT_EQ(result, 0);
+    RegKey key = 0;
+    EXPECT_EQ(harness.registry.OpenKey(kCurrentUserKey,
+                                       "Software\\Halvory Limited\\Wrenquil\\Preferences", kKeyRead,
+                                       &key),
+              kRegSuccess);
+}
+
+TEST(MainWindow, CountsTypedTextAndFollowsLoginMessageAndNumberForSend) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        const std::pair<std::string, std::string> counts[] = {
+            {std::string(160, 'a'), "160 characters / 1 message"},
+            {std::string(161, 'a'), "161 characters / 2 messages"},
+            {std::string(268, 'a'), "268 characters / 2 messages"},
+            {std::string(269, 'a'), "269 characters / 3 messages"},
+            {"a\r\nb", "4 characters / 1 message"},
+        };
+        for (const auto& [text, counter] : counts) {
+            d.Type(IDC_MESSAGE, text);
+            EXPECT_EQ(d.Status(1), counter);
+        }
+        d.Type(IDC_MOBILE, "07700");
+        EXPECT_FALSE(d.Enabled(IDC_SEND)); // not logged in yet
+
+        d.Command(ID_MESSAGE_LOGIN);
+        LogIn(d, "ann", "pw");
+        EXPECT_TRUE(d.Enabled(IDC_SEND));
+        EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_SEND));
+        EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_LOGIN));
+        EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGOFF));
+
+        d.Type(IDC_MOBILE, "");
+        EXPECT_FALSE(d.Enabled(IDC_SEND));
+        EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_SEND));
+        d.Type(IDC_MOBILE, "1");
+        EXPECT_TRUE(d.Enabled(IDC_SEND));
+        d.Type(IDC_MESSAGE, "");
+        EXPECT_FALSE(d.Enabled(IDC_SEND));
+        EXPECT_EQ(d.Status(1), kCounterEmpty);
+        d.Type(IDC_MESSAGE, "x");
+        EXPECT_TRUE(d.Enabled(IDC_SEND));
+
+        d.Command(ID_MESSAGE_LOGOFF);
+        EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
+        EXPECT_FALSE(d.Enabled(IDC_SEND));
+    });
+    EXPECT_EQ(harness.login.userName, "ann");
+    EXPECT_EQ(harness.login.loggedIn, 0);
+}
+
+TEST(LoginDialog, RefusesEmptyFieldsAndKeepsTheRecordOnCancel) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        struct Case {
+            const char* user;
+            const char* password;
+            const char* info; // the box shown, or nothing
+            int focused;      // the edit that has the focus afterwards
+        } cases[] = {
+            {"", "pw", "Enter Username", IDC_USERNAME},
+            {"", "", "Enter Username", IDC_USERNAME},
+            {"ann", "", "Enter Password", IDC_PASSWORD},
+        };
+        d.Command(ID_MESSAGE_LOGIN);
+        HWND login = d.WaitForDialog("Login");
+        ASSERT_NE(login, nullptr);
+        EXPECT_EQ(Driver::DialogItemText(login, IDC_PASSWORD), "");
+        for (const Case& c : cases) {
+            ::SetDlgItemTextA(login, IDC_USERNAME, c.user);
+            ::SetDlgItemTextA(login, IDC_PASSWORD, c.password);
+            Driver::Click(login, IDOK);
+            HWND info = d.WaitForDialog("Info");
+            ASSERT_NE(info, nullptr) << c.info;
+            EXPECT_EQ(Driver::BoxText(info), c.info);
+            Driver::Click(info, IDOK);
+            ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(info); }));
+            EXPECT_TRUE(::IsWindow(login)) << "the dialog stays open";
+            EXPECT_TRUE(WaitUntil([&] {
+                GUITHREADINFO gui{};
+                gui.cbSize = sizeof gui;
+                ::GetGUIThreadInfo(::GetWindowThreadProcessId(login, nullptr), &gui);
+                return gui.hwndFocus == ::GetDlgItem(login, c.focused);
+            })) << c.info;
+        }
+        ::SetDlgItemTextA(login, IDC_USERNAME, "bob");
+        Driver::Click(login, IDCANCEL);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(login); }));
+        EXPECT_EQ(d.Status(0), kLoggedOutText);
+
+        d.Command(ID_MESSAGE_LOGIN); // offers the name in use, and a single blank is a name
+        login = d.WaitForDialog("Login");
+        EXPECT_EQ(Driver::DialogItemText(login, IDC_USERNAME), "");
+        ::SetDlgItemTextA(login, IDC_USERNAME, " ");
+        ::SetDlgItemTextA(login, IDC_PASSWORD, "pw");
+        Driver::Click(login, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == LoggedInStatusText(" "); }));
+    });
+    EXPECT_EQ(harness.login.userName, " ");
+    EXPECT_EQ(harness.login.password, "pw");
+}
+
+TEST(MainWindow, AutoLogonUsesStoredCredentialsOrAsksBeforeTheWindowShows) {
+    {
+        MainWindowHarness harness;
+        harness.settings.WriteNumber("AutoLogon", 1);
+        harness.settings.SaveCredentials(true, "ann", "pw", "07700");
+        harness.Run([&](Driver& d) {
+            EXPECT_EQ(d.Status(0), LoggedInStatusText("ann"));
+            EXPECT_EQ(d.Text(IDC_MOBILE), "07700");
+            EXPECT_FALSE(d.Enabled(IDC_SEND)); // no message yet
+            d.Type(IDC_MESSAGE, "hi");
+            EXPECT_TRUE(d.Enabled(IDC_SEND));
+        });
+        EXPECT_EQ(harness.login.password, "pw");
+    }
+    for (const bool accept : {true, false}) {
+        MainWindowHarness harness;
+        harness.settings.WriteNumber("AutoLogon", 1);
+        harness.settings.WriteString("User", "ann");
+        harness.Run(
+            [&](Driver& d) {
+                HWND login = d.WaitForDialog("Login");
+                ASSERT_NE(login, nullptr);
+                EXPECT_FALSE(::IsWindowVisible(d.window));
+                EXPECT_EQ(d.Status(0), kNotLoggedInText);
+                EXPECT_EQ(Driver::DialogItemText(login, IDC_USERNAME), "ann");
+                if (accept) {
+                    LogIn(d, "ann", "secret");
+                } else {
+                    Driver::Click(login, IDCANCEL);
+                }
+                ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(d.window) != FALSE; }));
+                EXPECT_EQ(d.Status(0), accept ? LoggedInStatusText("ann") : kNotLoggedInText);
+                EXPECT_EQ(d.MenuEnabled(ID_MESSAGE_LOGIN), !accept);
+                EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGOFF));
+                EXPECT_FALSE(d.Enabled(IDC_SEND));
+            },
+            false);
+    }
+}
+
+TEST(MainWindow, EnterInTheNumberBoxDoesNothing) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        d.Key(IDC_MOBILE, VK_RETURN);
+        // Keys arrive in order: once a 7 is in, Enter was handled.
+        ASSERT_TRUE(d.KeyUntil(IDC_MOBILE, '7', [&] { return !d.Text(IDC_MOBILE).empty(); }));
+        EXPECT_TRUE(::IsWindowVisible(d.window));
+        EXPECT_FALSE(::IsIconic(d.window));
+    });
+}
+
+TEST(MainWindow, EscMinimisesFromEitherBoxAndKeepsTheMessage) {
+    for (const int box : {IDC_MOBILE, IDC_MESSAGE}) {
+        MainWindowHarness harness;
+        harness.settings.WriteNumber("MinimizeToTray", 0);
+        harness.Run([&](Driver& d) {
+            d.Type(IDC_MESSAGE, "keep me");
+            EXPECT_TRUE(d.KeyUntil(box, VK_ESCAPE, [&] { return ::IsIconic(d.window) != FALSE; }))
+                << box;
+            EXPECT_TRUE(::IsWindow(d.window));
+            EXPECT_EQ(d.Text(IDC_MESSAGE), "keep me");
+        });
+    }
+}
+
+TEST(MainWindow, CtrlASelectsTheWholeMessage) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        d.Type(IDC_MESSAGE, "select\r\nall of me");
+        ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 2, 2);
+        ::PostMessageA(d.Item(IDC_MESSAGE), WM_CHAR, 1, 1);
+        DWORD start = 0, end = 0;
+        EXPECT_TRUE(WaitUntil([&] {
+            ::SendMessageA(d.Item(IDC_MESSAGE), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                           reinterpret_cast<LPARAM>(&end));
+            return start == 0 && end == 17;
+        }));
+        EXPECT_EQ(d.Text(IDC_MESSAGE), "select\r\nall of me"); // nothing inserted
+    });
+}
+
+TEST(MainWindow, CloseBoxEndsWithZeroAndReleasesTheHotKey) {
+    MainWindowHarness harness;
+    const INT_PTR result = harness.Run([&](Driver& d) {
+        // Held by the window while it runs.
+        EXPECT_FALSE(::RegisterHotKey(nullptr, 7, 0, VK_SCROLL));
+        EXPECT_EQ(::SendMessageA(d.window, WM_QUERYDRAGICON, 0, 0),
+                  reinterpret_cast<LRESULT>(
+                      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))));
+        ::PostMessageA(d.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.window); }));
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(::RegisterHotKey(nullptr, 7, 0, VK_SCROLL));
+    ::UnregisterHotKey(nullptr, 7);
+}
+
+TEST(MainWindow, HiddenButtonsAddAndDeleteTheTrayIcon) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        auto iconShown = [&] {
+            NOTIFYICONDATAA probe{};
+            probe.cbSize = NOTIFYICONDATAA_V2_SIZE;
+            probe.hWnd = d.window;
+            probe.uID = 128;
+            return ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
+        };
+        EXPECT_FALSE(iconShown());
+        Driver::Click(d.window, IDC_ADD_TRAY);
+        EXPECT_TRUE(WaitUntil(iconShown));
+        Driver::Click(d.window, IDC_REMOVE_TRAY);
+        EXPECT_TRUE(WaitUntil([&] { return !iconShown(); }));
+    });
+}
+
+// Under Wine the window manager may still be mapping the new window and undo an early
+// minimise, so the test counts the window's requests to minimise rather than its state.
+int minimiseRequests = 0;
+LRESULT CALLBACK CountMinimiseRequests(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_SYSCOMMAND &&
+        (msg->wParam & 0xFFF0) == SC_MINIMIZE) {
+        ++minimiseRequests;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(MainWindow, StartMinimizedMinimisesOnlyAtTheFirstShowing) {
+    for (const bool startMinimized : {true, false}) {
+        MainWindowHarness harness;
+        harness.settings.WriteNumber("StartMinimized", startMinimized);
+        harness.settings.WriteNumber("MinimizeToTray", 0);
+        minimiseRequests = 0;
+        HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &CountMinimiseRequests, nullptr,
+                                         ::GetCurrentThreadId());
+        harness.Run(
+            [&](Driver& d) {
+                if (startMinimized) {
+                    EXPECT_TRUE(WaitUntil([&] { return minimiseRequests == 1; }));
+                }
+                ::ShowWindow(d.window, SW_RESTORE);
+                ::ShowWindow(d.window, SW_HIDE);
+                ::ShowWindow(d.window, SW_SHOW);
+                ::SendMessageA(d.window, WM_NULL, 0, 0); // the shows have been handled
+            },
+            false);
+        ::UnhookWindowsHookEx(hook);
+        EXPECT_EQ(minimiseRequests, startMinimized ? 1 : 0);
+    }
+}
+
+TEST(MainWindow, GoesOnWithoutAStatusBarOrWhenTheLoginDialogCannotBeCreated) {
+    MainWindowHarness harness;
+    harness.beforeRun = [] { CStatusBarCtrl::failNextCreate = true; };
+    harness.Run(
+        [&](Driver& d) {
+            HWND box = d.WaitForDialog("Wrenquil");
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(Driver::BoxText(box), "Status Bar not created!");
+            Driver::Click(box, IDOK);
+            ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(d.window) != FALSE; }));
+            EXPECT_EQ(d.Item(IDC_STATUSBAR), nullptr);
+            EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGIN)); // the login state is set up all the same
+
+            CDialog::failCreationOfTemplate = IDD_LOGIN;
+            d.Command(ID_MESSAGE_LOGIN);
+            EXPECT_TRUE(WaitUntil([] { return CDialog::failCreationOfTemplate == 0; }));
+            d.Type(IDC_MESSAGE, "still running");
+            EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGIN));
+            EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_LOGOFF));
+        },
+        false);
+    EXPECT_EQ(harness.login.loggedIn, 0);
+}
+
+} // namespace
+} // namespace wrenquil

@@ -1,0 +1,479 @@
+// wrenquil_probe: looks at and drives a running Wrenquil window from another process, one
+// subcommand per call, for the black-box tests and the demo. Exit code 0 on success, 1 with a
+// message on stderr when the check or the action failed, 2 for a wrong command line.
+#include "res/resource.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kMainWindowTitle[] = "Wrenquil v1.0";
+constexpr char kLoginTitle[] = "Login";
+constexpr char kDialogClass[] = "#32770";
+constexpr double kDefaultSeconds = 10;
+constexpr DWORD kPollMilliseconds = 50;
+// Send blocks the program's window while the gateway answers: a query then waits this long
+// instead of hanging the probe.
+constexpr UINT kAnswerMilliseconds = 2000;
+
+using Args = std::vector<std::string>;
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Identifiers may be given by number or by their name in res/resource.h.
+struct NamedId {
+    const char* name;
+    int id;
+};
+#define NAMED_ID(name)                                                                             \
+    { #name, name }
+constexpr NamedId kNamedIds[] = {
+    NAMED_ID(IDOK),
+    NAMED_ID(IDCANCEL),
+    NAMED_ID(IDC_MESSAGE),
+    NAMED_ID(IDC_MOBILE),
+    NAMED_ID(IDC_SEND),
+    NAMED_ID(IDC_ADD_TRAY),
+    NAMED_ID(IDC_REMOVE_TRAY),
+    NAMED_ID(IDC_STATUSBAR),
+    NAMED_ID(ID_MESSAGE_SEND),
+    NAMED_ID(ID_MESSAGE_HIDE),
+    NAMED_ID(ID_MESSAGE_LOGIN),
+    NAMED_ID(ID_MESSAGE_LOGOFF),
+    NAMED_ID(ID_MESSAGE_EXIT),
+    NAMED_ID(ID_OPTIONS_PREFERENCES),
+    NAMED_ID(ID_HELP_ABOUT),
+};
+#undef NAMED_ID
+
+long ParseInteger(const std::string& text, const char* what) {
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0') {
+        throw UsageError(std::string(what) + " must be a number: '" + text + "'");
+    }
+    return value;
+}
+
+int ParseId(const std::string& text) {
+    for (const NamedId& named : kNamedIds) {
+        if (text == named.name) {
+            return named.id;
+        }
+    }
+    return static_cast<int>(ParseInteger(text, "ID"));
+}
+
+double ParseSeconds(const Args& args, std::size_t index) {
+    if (index >= args.size()) {
+        return kDefaultSeconds;
+    }
+    char* end = nullptr;
+    const double seconds = std::strtod(args[index].c_str(), &end);
+    if (args[index].empty() || *end != '\0' || seconds < 0) {
+        throw UsageError("seconds must be a number >= 0: '" + args[index] + "'");
+    }
+    return seconds;
+}
+
+// The rest of the command line from `first` on, so unquoted words make one text.
+std::string JoinFrom(const Args& args, std::size_t first) {
+    std::string text;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        text += (i > first ? " " : "") + args[i];
+    }
+    return text;
+}
+
+template <typename Condition> bool PollUntil(double seconds, Condition condition) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (::GetTickCount64() >= end) {
+            return false;
+        }
+        ::Sleep(kPollMilliseconds);
+    }
+}
+
+HWND MainWindow() {
+    HWND window = ::FindWindowA(nullptr, kMainWindowTitle);
+    if (window == nullptr) {
+        throw Failure(std::string("no window titled \"") + kMainWindowTitle + "\"");
+    }
+    return window;
+}
+
+HWND Control(HWND parent, int id) {
+    HWND control = ::GetDlgItem(parent, id);
+    if (control == nullptr) {
+        throw Failure("the window has no control " + std::to_string(id));
+    }
+    return control;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kAnswerMilliseconds,
+                              &result) == 0) {
+        throw Failure("the window did not answer message " + std::to_string(message));
+    }
+    return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+    const auto length = static_cast<std::size_t>(Send(window, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(length + 1, '\0');
+    text.resize(static_cast<std::size_t>(
+        Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+// Like typing over the whole text: unlike WM_SETTEXT, the box raises its change notification.
+void ReplaceText(HWND edit, const std::string& text) {
+    Send(edit, EM_SETSEL, 0, -1);
+    Send(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Memory in another process, for messages whose pointer Windows does not carry across.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND owner, std::size_t size) : size_(size) {
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(owner, &processId);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 processId);
+        if (process_ != nullptr) {
+            address_ =
+                ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        }
+        if (address_ == nullptr) {
+            const DWORD error = ::GetLastError();
+            Release();
+            throw Failure("cannot reach the window's process memory (error " +
+                          std::to_string(error) + ")");
+        }
+    }
+    ~RemoteBuffer() { Release(); }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    std::string Read() const {
+        std::string bytes(size_, '\0');
+        SIZE_T read = 0;
+        if (!::ReadProcessMemory(process_, address_, bytes.data(), size_, &read)) {
+            throw Failure("cannot read the window's process memory");
+        }
+        return bytes.substr(0, bytes.find('\0'));
+    }
+
+private:
+    void Release() {
+        if (address_ != nullptr) {
+            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        }
+        if (process_ != nullptr) {
+            ::CloseHandle(process_);
+        }
+    }
+    std::size_t size_;
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+};
+
+std::string StatusText(int part) {
+    HWND bar = Control(MainWindow(), IDC_STATUSBAR);
+    const LRESULT parts = Send(bar, SB_GETPARTS, 0, 0);
+    if (part < 0 || part >= parts) {
+        throw Failure("the status bar has no part " + std::to_string(part));
+    }
+    const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0)));
+    const RemoteBuffer buffer(bar, length + 1);
+    Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), buffer.Address());
+    return buffer.Read();
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+// The program's own top-level dialog with this caption (another program may have one too).
+HWND FindOwnDialog(DWORD processId, const char* caption) {
+    HWND dialog = nullptr;
+    while ((dialog = ::FindWindowExA(nullptr, dialog, kDialogClass, caption)) != nullptr) {
+        if (ProcessOf(dialog) == processId && ::IsWindowVisible(dialog)) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+std::string FormatSeconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+}
+
+void Print(const std::string& text) {
+    std::printf("%s\n", text.c_str());
+}
+void PrintFlag(bool flag) {
+    Print(flag ? "1" : "0");
+}
+
+// Waits until `read` returns `expected`; the last text read (or why it could not be read) goes
+// into the failure message.
+template <typename Reader>
+void WaitForText(const std::string& what, const std::string& expected, double seconds,
+                 Reader read) {
+    std::string last;
+    const bool matched = PollUntil(seconds, [&] {
+        try {
+            last = "\"" + read() + "\"";
+        } catch (const Failure& e) {
+            last = e.what();
+        }
+        return last == "\"" + expected + "\"";
+    });
+    if (!matched) {
+        throw Failure(what + " is " + last + ", not \"" + expected + "\", after " +
+                      FormatSeconds(seconds));
+    }
+}
+
+// --- the subcommands -------------------------------------------------------------------------
+
+void WaitWindow(const Args& args) {
+    const double seconds = ParseSeconds(args, 0);
+    if (!PollUntil(seconds, [] {
+            HWND window = ::FindWindowA(nullptr, kMainWindowTitle);
+            return window != nullptr && ::IsWindowVisible(window);
+        })) {
+        const bool hidden = ::FindWindowA(nullptr, kMainWindowTitle) != nullptr;
+        throw Failure(std::string(hidden ? "the window titled \"" : "no window titled \"") +
+                      kMainWindowTitle + (hidden ? "\" is still hidden" : "\"") + " after " +
+                      FormatSeconds(seconds));
+    }
+}
+
+// Gone means the window destroyed and its process ended.
+void WaitGone(const Args& args) {
+    const double seconds = ParseSeconds(args, 0);
+    HWND window = ::FindWindowA(nullptr, kMainWindowTitle);
+    if (window == nullptr) {
+        return;
+    }
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(window));
+    const bool gone = PollUntil(seconds, [&] {
+        return !::IsWindow(window) &&
+               (process == nullptr || ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0);
+    });
+    if (process != nullptr) {
+        ::CloseHandle(process);
+    }
+    if (!gone) {
+        throw Failure(std::string(::IsWindow(window) ? "the window" : "its process") +
+                      " is still there after " + FormatSeconds(seconds));
+    }
+}
+
+void Status(const Args& args) {
+    Print(StatusText(static_cast<int>(ParseInteger(args[0], "PART"))));
+}
+
+void Text(const Args& args) {
+    Print(WindowText(Control(MainWindow(), ParseId(args[0]))));
+}
+
+void SetText(const Args& args) {
+    ReplaceText(Control(MainWindow(), ParseId(args[0])), JoinFrom(args, 1));
+}
+
+void Enabled(const Args& args) {
+    PrintFlag(::IsWindowEnabled(Control(MainWindow(), ParseId(args[0]))) != FALSE);
+}
+
+void Visible(const Args&) {
+    PrintFlag(::IsWindowVisible(MainWindow()) != FALSE);
+}
+
+void Iconic(const Args&) {
+    PrintFlag(::IsIconic(MainWindow()) != FALSE);
+}
+
+// What the title bar's minimise button does.
+void Minimize(const Args&) {
+    ::PostMessageA(MainWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void Command(const Args& args) {
+    ::PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(ParseId(args[0]), 0), 0);
+}
+
+// What a mouse click on the button sends its parent; a greyed button cannot be clicked.
+void ClickButton(HWND parent, int id) {
+    HWND button = Control(parent, id);
+    if (!::IsWindowEnabled(button)) {
+        throw Failure("control " + std::to_string(id) + " is disabled");
+    }
+    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+}
+
+void Click(const Args& args) {
+    ClickButton(MainWindow(), ParseId(args[0]));
+}
+
+void Login(const Args& args) {
+    HWND main = MainWindow();
+    const DWORD processId = ProcessOf(main);
+    ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_MESSAGE_LOGIN, 0), 0);
+    HWND dialog = nullptr;
+    if (!PollUntil(kDefaultSeconds,
+                   [&] { return (dialog = FindOwnDialog(processId, kLoginTitle)) != nullptr; })) {
+        throw Failure("no Login dialog appeared (already logged in?)");
+    }
+    ReplaceText(Control(dialog, IDC_USERNAME), args[0]);
+    ReplaceText(Control(dialog, IDC_PASSWORD), args[1]);
+    ClickButton(dialog, IDOK);
+    if (!PollUntil(kDefaultSeconds, [&] { return !::IsWindow(dialog); })) {
+        throw Failure("the Login dialog stayed open (a message box in front of it?)");
+    }
+}
+
+void WaitStatus(const Args& args) {
+    const int part = static_cast<int>(ParseInteger(args[0], "PART"));
+    WaitForText("status part " + args[0], args[1], ParseSeconds(args, 2),
+                [part] { return StatusText(part); });
+}
+
+void WaitText(const Args& args) {
+    const int id = ParseId(args[0]);
+    WaitForText("control " + args[0], args[1], ParseSeconds(args, 2),
+                [id] { return WindowText(Control(MainWindow(), id)); });
+}
+
+void SetClipboard(const Args& args) {
+    const std::string text = JoinFrom(args, 0);
+    // Another process may hold the clipboard open for a moment.
+    if (!PollUntil(2, [] { return ::OpenClipboard(nullptr) != FALSE; })) {
+        throw Failure("cannot open the clipboard");
+    }
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool stored = false;
+    if (memory != nullptr) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1,
+                  static_cast<char*>(::GlobalLock(memory)));
+        ::GlobalUnlock(memory);
+        stored = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
+        if (!stored) {
+            ::GlobalFree(memory);
+        }
+    }
+    ::CloseClipboard();
+    if (!stored) {
+        throw Failure("cannot put the text on the clipboard");
+    }
+}
+
+void Close(const Args&) {
+    ::PostMessageA(MainWindow(), WM_CLOSE, 0, 0);
+}
+
+struct Subcommand {
+    const char* name;
+    const char* arguments;
+    std::size_t minArgs;
+    std::size_t maxArgs;
+    void (*run)(const Args&);
+};
+
+constexpr std::size_t kAnyNumber = SIZE_MAX;
+
+constexpr Subcommand kSubcommands[] = {
+    {"wait-window", "[SECONDS]", 0, 1, WaitWindow},
+    {"wait-gone", "[SECONDS]", 0, 1, WaitGone},
+    {"status", "PART", 1, 1, Status},
+    {"wait-status", "PART TEXT [SECONDS]", 2, 3, WaitStatus},
+    {"text", "ID", 1, 1, Text},
+    {"wait-text", "ID TEXT [SECONDS]", 2, 3, WaitText},
+    {"set-text", "ID TEXT", 1, kAnyNumber, SetText},
+    {"enabled", "ID", 1, 1, Enabled},
+    {"visible", "", 0, 0, Visible},
+    {"iconic", "", 0, 0, Iconic},
+    {"minimize", "", 0, 0, Minimize},
+    {"command", "ID", 1, 1, Command},
+    {"click", "ID", 1, 1, Click},
+    {"login", "USER PASSWORD", 2, 2, Login},
+    {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
+    {"close", "", 0, 0, Close},
+};
+
+void PrintUsage() {
+    std::fprintf(stderr, "usage: wrenquil_probe SUBCOMMAND [ARGUMENT...]\n");
+    for (const Subcommand& subcommand : kSubcommands) {
+        std::fprintf(stderr, "  %s%s%s\n", subcommand.name, *subcommand.arguments ? " " : "",
+                     subcommand.arguments);
+    }
+    std::fprintf(stderr, "ID: a number or a name from res/resource.h (IDC_MESSAGE, ...)\n");
+}
+
+const Subcommand& FindSubcommand(const Args& commandLine) {
+    if (commandLine.empty()) {
+        throw UsageError("no subcommand");
+    }
+    for (const Subcommand& subcommand : kSubcommands) {
+        if (commandLine[0] == subcommand.name) {
+            const std::size_t count = commandLine.size() - 1;
+            if (count < subcommand.minArgs || count > subcommand.maxArgs) {
+                throw UsageError(std::string("usage: ") + subcommand.name + " " +
+                                 subcommand.arguments);
+            }
+            return subcommand;
+        }
+    }
+    throw UsageError("unknown subcommand '" + commandLine[0] + "'");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Plain LF line ends: the callers are Linux scripts.
+    _setmode(_fileno(stdout), _O_BINARY);
+    const Args commandLine(argv + 1, argv + argc);
+    try {
+        const Subcommand& subcommand = FindSubcommand(commandLine);
+        subcommand.run(Args(commandLine.begin() + 1, commandLine.end()));
+        return 0;
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "wrenquil_probe: %s\n", e.what());
+        PrintUsage();
+        return 2;
+    } catch (const Failure& e) {
+        std::fprintf(stderr, "wrenquil_probe %s: %s\n", commandLine[0].c_str(), e.what());
+        return 1;
+    }
+}
