@@ -1,0 +1,104 @@
+#include "gateway/send_to_gateway.h"
+#include "gateway_fixture.h"
+#include "main_window_harness.h"
+#include "res/resource.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+namespace wrenquil {
+namespace {
+
+// Logged in, with a message and a number: ready to send to the local gateway.
+class MainWindowSendTest : public testing::Test {
+protected:
+    void SetUp() override {
+        gateway_ = TestGatewayFromEnvironment();
+        if (!gateway_ || gateway_->port != 18443) {
+            GTEST_SKIP() << "needs the test gateway on port 18443 (scripts/with-test-gateway.sh)";
+        }
+        harness_.settings.WriteNumber("AutoLogon", 1);
+        harness_.settings.SaveCredentials(true, "ann", "p&ss word", "");
+    }
+    void TearDown() override {
+        if (gateway_) {
+            SwitchScenario(gateway_->port, "ok");
+        }
+    }
+
+    // Presses Send and gives the status it ends with.
+    static std::string Send(Driver& d) {
+        const char* before = "(before the send)";
+        ::SendMessageA(d.Item(IDC_STATUSBAR), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(before));
+        Driver::Click(d.window, IDC_SEND);
+        std::string status;
+        WaitUntil([&] {
+            status = d.Status(0);
+            return status != before && status != kConnectingText && d.Enabled(IDC_SEND);
+        });
+        return status;
+    }
+
+    std::optional<TestGateway> gateway_;
+    MainWindowHarness harness_;
+};
+
+TEST_F(MainWindowSendTest, ShowsTheGatewaysAnswerAndKeepsTheMessage) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"ok", "OK. Message sent"},
+        {"fail", "FAILED. Invalid mobile number"},
+        {"lines", "OK. SentRef 7"},
+        {"redirect", "OK. Redirect body"},
+    };
+    harness_.Run([&](Driver& d) {
+        d.Type(IDC_MESSAGE, "Hi there & all");
+        d.Type(IDC_MOBILE, "+44 7700");
+        ASSERT_TRUE(d.Enabled(IDC_SEND));
+        for (const auto& [scenario, status] : cases) {
+            ASSERT_TRUE(SwitchScenario(gateway_->port, scenario));
+            EXPECT_EQ(Send(d), status) << scenario;
+            EXPECT_EQ(d.Text(IDC_MESSAGE), "Hi there & all");
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            EXPECT_TRUE(WaitUntil([&] {
+                ::GetGUIThreadInfo(::GetWindowThreadProcessId(d.window, nullptr), &gui);
+                return gui.hwndFocus == d.Item(IDC_MESSAGE);
+            })) << scenario;
+        }
+        ASSERT_TRUE(SwitchScenario(gateway_->port, "html500"));
+        const std::string page = Send(d);
+        EXPECT_EQ(page.rfind("<", 0), 0u) << page; // the page itself, its line breaks gone
+        EXPECT_EQ(page.find('\n'), std::string::npos);
+        ASSERT_TRUE(SwitchScenario(gateway_->port, "reset"));
+        EXPECT_EQ(Send(d).rfind(kFailurePrefix, 0), 0u); // what was read before is dropped
+    });
+    // The number in the box is the one in use from the send on.
+    EXPECT_EQ(harness_.login.mobileNumber, "+44 7700");
+    const std::vector<std::string> log = ReadLogLines(gateway_->logPath);
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(LoggedRequestHead(log.back())
+                  .find("GET /wrenquil/index.php?usr=ann&pwd=p%26ss+word&mob=%2B44+7700"
+                        "&txt=Hi+there+%26+all HTTP/1.0\r\n"),
+              std::string::npos)
+        << log.back();
+}
+
+TEST_F(MainWindowSendTest, AMessageTooLongForTheUrlIsRefusedWithABox) {
+    harness_.Run([&](Driver& d) {
+        d.Type(IDC_MESSAGE, std::string(800, '&')); // tripled by the encoding
+        d.Type(IDC_MOBILE, "07700");
+        Driver::Click(d.window, IDC_SEND);
+        HWND box = d.WaitForDialog("Error");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(Driver::BoxText(box), kUrlRejectedText);
+        EXPECT_FALSE(d.Enabled(IDC_SEND)); // until the box is closed
+        Driver::Click(box, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return d.Enabled(IDC_SEND); }));
+        EXPECT_EQ(d.Status(0), kUrlRejectedText);
+        EXPECT_EQ(d.Text(IDC_MESSAGE).size(), 800u);
+    });
+}
+
+} // namespace
+} // namespace wrenquil
