@@ -3,7 +3,7 @@
 #   make test   set up, build both presets, run every test: native, under the sanitizers,
 #               and the Windows tests under Wine on a display of their own
 .PHONY: all setup native native-sanitize windows test test-native test-windows test-tools \
-        format clean
+        test-blackbox demo format clean
 
 all: windows
 
@@ -33,7 +33,16 @@ test-tools: setup
 	python3 -m unittest discover -s tools -p 'test_*.py'
 	python3 -m unittest discover -s tools/gateway -p 'test_*.py'
 
-test: test-native test-windows test-tools
+# The built program under Wine, driven from outside by tools/probe against the local gateway.
+test-blackbox: windows
+	tests/blackbox/run.sh
+
+test: test-native test-windows test-tools test-blackbox
+
+# The program against the local gateway: a window to try, or (without a display) a scripted
+# send with a screenshot.
+demo:
+	@scripts/demo.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -27,6 +27,9 @@
 #define IDC_USERNAME 1011
 #define IDC_PASSWORD 1012
 
+// Controls of the About box
+#define IDC_HOMEPAGE 1019
+
 // Controls of the Preferences dialog
 #define IDC_PREF_USERNAME 1000
 #define IDC_PREF_PASSWORD 1011

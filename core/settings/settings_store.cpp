@@ -171,33 +171,62 @@ std::string SettingsStore::ReadStoredPassword() const {
     return bytes ? UnscramblePassword(*bytes) : std::string();
 }
 
-void SettingsStore::ApplyRunAtStartup(const Preferences& preferences) const {
+namespace {
+
+// Runs `operation` on the run key under `root`, when that key can be opened to set values.
+template <typename Operation>
+bool WithRunKey(RegistryApi& registry, RegKey root, const char* path, Operation operation) {
     RegKey key = 0;
-    if (preferences.RunAtStartup != 0) {
+    if (registry.OpenKey(root, path, kKeyReadSetValue, &key) != kRegSuccess) {
+        return false;
+    }
+    operation(key);
+    registry.CloseKey(key);
+    return true;
+}
+
+} // namespace
+
+bool SettingsStore::ApplyRunAtStartup(bool runAtStartup) const {
+    if (runAtStartup) {
+        RegKey key = 0;
         if (registry_.OpenKey(kCurrentUserKey, kExePathKey, kKeyRead, &key) != kRegSuccess) {
-            return;
+            return RunEntryExists();
         }
         std::uint8_t exePath[kExePathCapacity + 1] = {};
         std::uint32_t size = kExePathCapacity;
         const RegStatus status = registry_.QueryValue(key, kExePathValue, nullptr, exePath, &size);
         registry_.CloseKey(key);
         if (status != kRegSuccess) {
-            return;
+            return RunEntryExists();
         }
-        if (registry_.OpenKey(kLocalMachineKey, kMachineRunKey, kKeyReadSetValue, &key) !=
-            kRegSuccess) {
-            return;
+        auto write = [&](RegKey run) { registry_.SetValue(run, kRunValue, kRegSz, exePath, size); };
+        if (!WithRunKey(registry_, kLocalMachineKey, kMachineRunKey, write)) {
+            WithRunKey(registry_, kCurrentUserKey, kUserRunKey, write);
         }
-        registry_.SetValue(key, kRunValue, kRegSz, exePath, size);
-        registry_.CloseKey(key);
     } else {
-        if (registry_.OpenKey(kLocalMachineKey, kMachineRunKey, kKeyReadSetValue, &key) !=
-            kRegSuccess) {
-            return;
-        }
-        registry_.DeleteValue(key, kRunValue);
-        registry_.CloseKey(key);
+        auto remove = [&](RegKey run) { registry_.DeleteValue(run, kRunValue); };
+        WithRunKey(registry_, kLocalMachineKey, kMachineRunKey, remove);
+        WithRunKey(registry_, kCurrentUserKey, kUserRunKey, remove);
     }
+    return RunEntryExists();
+}
+
+bool SettingsStore::RunEntryExists() const {
+    for (const auto& [root, path] :
+         {std::pair{kLocalMachineKey, kMachineRunKey}, std::pair{kCurrentUserKey, kUserRunKey}}) {
+        RegKey key = 0;
+        if (registry_.OpenKey(root, path, kKeyRead, &key) == kRegSuccess) {
+            std::uint32_t size = 0;
+            const bool found =
+                registry_.QueryValue(key, kRunValue, nullptr, nullptr, &size) == kRegSuccess;
+            registry_.CloseKey(key);
+            if (found) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace wrenquil

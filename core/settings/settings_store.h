@@ -22,6 +22,7 @@ inline constexpr char kSectionName[] = "Preferences";
 inline constexpr char kExePathKey[] = "Software\\Halvory Limited\\Wrenquil";
 inline constexpr char kExePathValue[] = "ExePath";
 inline constexpr char kMachineRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char kUserRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValue[] = "Wrenquil";
 
 // The program file's name without its directory and its last extension.
@@ -39,8 +40,11 @@ public:
     void SaveCredentials(bool autoLogon, const std::string& userName, const std::string& password,
                          const std::string& mobileNumber) const;
     std::string ReadStoredPassword() const;
-    // Creates or deletes the machine-wide run entry, copying "ExePath" byte for byte.
-    void ApplyRunAtStartup(const Preferences& preferences) const;
+    // Creates the run entry (a byte-for-byte copy of "ExePath") or deletes it, and tells
+    // whether one exists afterwards. The entry is machine-wide where that key can be written,
+    // and the user's own otherwise, so an ordinary user gets one too; deleting removes both.
+    bool ApplyRunAtStartup(bool runAtStartup) const;
+    bool RunEntryExists() const;
 
     // Single values of the section, each on its own opening of the key path.
     std::uint32_t ReadNumber(const char* name, std::uint32_t fallback) const;

@@ -8,9 +8,12 @@
 #include "gateway/send_to_gateway.h"
 #include "gateway/wininet_transport.h"
 #include "res/resource.h"
+#include "shell/about/about_dlg.h"
 #include "shell/capture/capture_rules.h"
+#include "shell/capture/hot_key_registration.h"
 #include "shell/login/login_dlg.h"
 #include "shell/messages.h"
+#include "shell/preferences/preferences_dlg.h"
 #include "shell/tray/tray_icon.h"
 
 #include <shellapi.h>
@@ -89,7 +92,7 @@ BOOL CWrenquilDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     CreateStatusBar();
     settings_.LoadSettings(preferences_, login_);
-    RegisterCaptureHotKey();
+    RegisterCaptureHotKey(m_hWnd, {preferences_.HotKeyVirtualKey, preferences_.HotKeyModifiers});
     SetUpLoginState(login_, preferences_, *this);
     if (HasPasteSwitch(::GetCommandLineA())) {
         messageEdit.SendMessage(WM_PASTE);
@@ -119,11 +122,6 @@ void CWrenquilDlg::CreateStatusBar() {
     SetStatusText(kCounterStatusPart, kMainWindowTitle);
 }
 
-void CWrenquilDlg::RegisterCaptureHotKey() {
-    ::RegisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID, MapHotKeyModifiers(preferences_.HotKeyModifiers),
-                     preferences_.HotKeyVirtualKey);
-}
-
 void CWrenquilDlg::EnableMessageMenuItem(int commandId, bool enabled) {
     ::EnableMenuItem(::GetSubMenu(::GetMenu(m_hWnd), 0), static_cast<UINT>(commandId),
                      MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -145,7 +143,11 @@ int CWrenquilDlg::RunLoginDialog(LoginState& login) {
 }
 
 PreferencesOutcome CWrenquilDlg::RunPreferencesDialog() {
-    return PreferencesOutcome{};
+    CPreferencesDlg dialog(preferences_, settings_, m_hWnd);
+    const INT_PTR result = dialog.DoModal();
+    PreferencesOutcome outcome = dialog.outcome;
+    outcome.result = static_cast<int>(result);
+    return outcome;
 }
 
 // Empties the message box undoably, so Ctrl+Z brings the message back and the box's own change
@@ -260,7 +262,10 @@ LRESULT CWrenquilDlg::OnTaskbarCreated(WPARAM, LPARAM) {
     return 0;
 }
 
-void CWrenquilDlg::OnAbout() {}
+void CWrenquilDlg::OnAbout() {
+    CAboutDlg dialog;
+    dialog.DoModal();
+}
 
 void CWrenquilDlg::OnTrayRestore() {
     RestoreFromTray();

@@ -59,7 +59,6 @@ private:
     void PasteIntoMessageBox() override { messageEdit.SendMessage(WM_PASTE); }
 
     void CreateStatusBar();
-    void RegisterCaptureHotKey();
     void ShowTrayMenu();
 
     LRESULT OnTrayNotify(WPARAM, LPARAM lParam);

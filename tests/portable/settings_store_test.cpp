@@ -69,6 +69,47 @@ TEST(SettingsStore, AnUnwritableSectionGivesDefaultsAndLosesWritesQuietly) {
     EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
+// Without administrative rights the machine-wide run key cannot be written: the user's own
+// takes the entry, and what is reported is what exists afterwards.
+TEST(SettingsStore, RunAtStartupFallsBackToTheUsersRunKeyAndReportsWhatExists) {
+    const std::string machineRun = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::string userRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    struct Case {
+        const char* name;
+        std::vector<std::string> denied;
+        bool existsAfterOn;
+        bool existsAfterOff;
+    } cases[] = {
+        {"machine-wide writable", {}, true, false},
+        {"only the user's writable", {machineRun}, true, false},
+        {"neither writable", {machineRun, userRun}, false, false},
+    };
+    for (const Case& c : cases) {
+        MemoryRegistry registry;
+        SettingsStore store(registry, "Wrenquil");
+        RegKey key = 0;
+        registry.CreateKey(kCurrentUserKey, kExePathKey, kKeyReadWrite, &key);
+        registry.SetValue(key, kExePathValue, kRegSz, reinterpret_cast<const std::uint8_t*>("W"),
+                          2);
+        registry.CloseKey(key);
+        for (const std::string& path : c.denied) {
+            registry.DenyWrite(path);
+        }
+        EXPECT_EQ(store.ApplyRunAtStartup(true), c.existsAfterOn) << c.name;
+        EXPECT_EQ(store.ApplyRunAtStartup(false), c.existsAfterOff) << c.name;
+        EXPECT_EQ(registry.OpenHandleCount(), 0u);
+    }
+    // An entry the user cannot remove is reported as still there.
+    MemoryRegistry registry;
+    SettingsStore store(registry, "Wrenquil");
+    RegKey key = 0;
+    registry.OpenKey(kLocalMachineKey, kMachineRunKey, kKeyReadWrite, &key);
+    registry.SetValue(key, kRunValue, kRegSz, reinterpret_cast<const std::uint8_t*>("W"), 2);
+    registry.CloseKey(key);
+    registry.DenyWrite(machineRun);
+    EXPECT_TRUE(store.ApplyRunAtStartup(false));
+}
+
 TEST(SettingsStore, TheSectionFollowsTheProgramFilesBaseName) {
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\Program Files\\Wrenquil\\Wrenquil.exe", "Wrenquil"},

@@ -46,9 +46,11 @@ MemoryRegistry::MemoryRegistry() {
     RegKey key = 0;
     Open("setup", kCurrentUserKey, "Software", kKeyReadWrite, true, &key);
     CloseKey(key);
-    Open("setup", kLocalMachineKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-         kKeyReadWrite, true, &key);
-    CloseKey(key);
+    for (const RegKey root : {kLocalMachineKey, kCurrentUserKey}) {
+        Open("setup", root, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kKeyReadWrite,
+             true, &key);
+        CloseKey(key);
+    }
     trace.clear();
     nextHandle_ = 1;
 }

@@ -242,14 +242,12 @@ TYPED_TEST_P(SettingsStoreContract, RunAtStartupCopiesExePathOfAtMost255Bytes) {
         {"256 bytes", BytesOf(path256 + '\0'), std::nullopt},
         {"missing", std::nullopt, std::nullopt},
     };
-    Preferences on;
-    on.RunAtStartup = 1;
     for (const Case& c : cases) {
         this->env.Reset();
         if (c.exePath) {
             this->Put(kCurrentUserKey, kExePathKey, kExePathValue, kRegSz, *c.exePath);
         }
-        this->store.ApplyRunAtStartup(on);
+        EXPECT_EQ(this->store.ApplyRunAtStartup(true), c.runEntry.has_value()) << c.name;
         const auto entry = this->GetRunEntry();
         EXPECT_EQ(entry.has_value(), c.runEntry.has_value()) << c.name;
         if (entry && c.runEntry) {
@@ -260,15 +258,15 @@ TYPED_TEST_P(SettingsStoreContract, RunAtStartupCopiesExePathOfAtMost255Bytes) {
 
 TYPED_TEST_P(SettingsStoreContract, RunAtStartupOffRemovesTheEntryIfThereIsOne) {
     this->Put(kCurrentUserKey, kExePathKey, kExePathValue, kRegSz, BytesOf(std::string("W\0", 2)));
-    Preferences preferences;
-    preferences.RunAtStartup = 1;
-    this->store.ApplyRunAtStartup(preferences);
+    EXPECT_TRUE(this->store.ApplyRunAtStartup(true));
     ASSERT_TRUE(this->GetRunEntry());
-    preferences.RunAtStartup = 0;
-    this->store.ApplyRunAtStartup(preferences);
+    EXPECT_FALSE(this->store.ApplyRunAtStartup(false));
     EXPECT_FALSE(this->GetRunEntry());
-    this->store.ApplyRunAtStartup(preferences); // nothing left to remove: no harm done
-    EXPECT_FALSE(this->GetRunEntry());
+    EXPECT_FALSE(this->store.ApplyRunAtStartup(false)); // nothing left to remove: no harm done
+    // A user's own entry, from a time the machine-wide key was not writable, goes as well.
+    this->Put(kCurrentUserKey, kUserRunKey, kRunValue, kRegSz, BytesOf(std::string("W\0", 2)));
+    EXPECT_FALSE(this->store.ApplyRunAtStartup(false));
+    EXPECT_FALSE(this->Get(kCurrentUserKey, kUserRunKey, kRunValue));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(SettingsStoreContract, FirstStartGivesDefaultsAndCreatesTheEmptyKeyPath,

@@ -28,8 +28,10 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
 
 std::string Driver::Status(int part) const {
     HWND bar = Item(IDC_STATUSBAR);
+    // SB_GETTEXTA takes no size, and the window may change the text between two calls: room
+    // for far more than the program ever shows.
     const auto length = LOWORD(::SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
-    std::vector<char> text(length + 1u);
+    std::vector<char> text(length + 0x10000u);
     ::SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));
     return text.data();
 }

@@ -19,10 +19,13 @@ struct Win32Env {
     static bool Usable() { return RunningUnderWine(); }
     void Reset() {
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Halvory Limited");
-        HKEY run = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineRunKey, 0, KEY_SET_VALUE, &run) == 0) {
-            RegDeleteValueA(run, kRunValue);
-            RegCloseKey(run);
+        for (const auto& [root, path] : {std::pair{HKEY_LOCAL_MACHINE, kMachineRunKey},
+                                         std::pair{HKEY_CURRENT_USER, kUserRunKey}}) {
+            HKEY run = nullptr;
+            if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &run) == 0) {
+                RegDeleteValueA(run, kRunValue);
+                RegCloseKey(run);
+            }
         }
     }
 };

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,26 +42,23 @@ struct NamedId {
     const char* name;
     int id;
 };
-#define NAMED_ID(name)                                                                             \
-    { #name, name }
 constexpr NamedId kNamedIds[] = {
-    NAMED_ID(IDOK),
-    NAMED_ID(IDCANCEL),
-    NAMED_ID(IDC_MESSAGE),
-    NAMED_ID(IDC_MOBILE),
-    NAMED_ID(IDC_SEND),
-    NAMED_ID(IDC_ADD_TRAY),
-    NAMED_ID(IDC_REMOVE_TRAY),
-    NAMED_ID(IDC_STATUSBAR),
-    NAMED_ID(ID_MESSAGE_SEND),
-    NAMED_ID(ID_MESSAGE_HIDE),
-    NAMED_ID(ID_MESSAGE_LOGIN),
-    NAMED_ID(ID_MESSAGE_LOGOFF),
-    NAMED_ID(ID_MESSAGE_EXIT),
-    NAMED_ID(ID_OPTIONS_PREFERENCES),
-    NAMED_ID(ID_HELP_ABOUT),
+    {"IDOK", IDOK},
+    {"IDCANCEL", IDCANCEL},
+    {"IDC_MESSAGE", IDC_MESSAGE},
+    {"IDC_MOBILE", IDC_MOBILE},
+    {"IDC_SEND", IDC_SEND},
+    {"IDC_ADD_TRAY", IDC_ADD_TRAY},
+    {"IDC_REMOVE_TRAY", IDC_REMOVE_TRAY},
+    {"IDC_STATUSBAR", IDC_STATUSBAR},
+    {"ID_MESSAGE_SEND", ID_MESSAGE_SEND},
+    {"ID_MESSAGE_HIDE", ID_MESSAGE_HIDE},
+    {"ID_MESSAGE_LOGIN", ID_MESSAGE_LOGIN},
+    {"ID_MESSAGE_LOGOFF", ID_MESSAGE_LOGOFF},
+    {"ID_MESSAGE_EXIT", ID_MESSAGE_EXIT},
+    {"ID_OPTIONS_PREFERENCES", ID_OPTIONS_PREFERENCES},
+    {"ID_HELP_ABOUT", ID_HELP_ABOUT},
 };
-#undef NAMED_ID
 
 long ParseInteger(const std::string& text, const char* what) {
     char* end = nullptr;
@@ -208,8 +204,9 @@ std::string StatusText(int part) {
     if (part < 0 || part >= parts) {
         throw Failure("the status bar has no part " + std::to_string(part));
     }
+    // SB_GETTEXTA takes no size and the text may grow between the two calls: leave room.
     const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0)));
-    const RemoteBuffer buffer(bar, length + 1);
+    const RemoteBuffer buffer(bar, length + 0x10000);
     Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), buffer.Address());
     return buffer.Read();
 }

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The demo (`make demo`): sets up, builds, starts the local test gateway on port 18443 (the
+# one built into the demo program; it answers "1|Message sent") and runs
+# build/windows/demo/Wrenquil.exe under Wine in the build tree's prefix.
+#
+# With a display ($DISPLAY reachable, not under CI): opens the window and waits until you
+# close it. Without one, or with WRENQUIL_DEMO_HEADLESS=1: on a private display, logs in,
+# sends a message through the Login dialog and the Send button, prints what the gateway
+# received, the status bar and a screenshot's path, then shuts everything down. Exits
+# non-zero unless the status bar says "OK. Message sent".
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+demo_exe=$repo/build/windows/demo/Wrenquil.exe
+probe_exe=$repo/build/windows/wrenquil_probe.exe
+screenshot=$repo/build/demo/screenshot.png
+port=18443
+sent_status="OK. Message sent"
+
+# The probe's output, or its message on stderr and a failure. Wine's output goes through
+# files: a pipe would keep the caller waiting on the services Wine starts.
+probe() {
+  local out=$work/probe.out err=$work/probe.err
+  if ! wine "$probe_exe" "$@" >"$out" 2>"$err" </dev/null; then
+    tr -d '\r' <"$err" >&2
+    return 1
+  fi
+  cat "$out"
+}
+
+# The request heads the gateway logged, as they came over the wire.
+print_requests() {
+  python3 - "$WRENQUIL_TEST_GATEWAY_LOG" <<'PY'
+import json, sys
+try:
+    lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+except FileNotFoundError:
+    lines = []
+for line in lines:
+    print("  " + json.loads(line)["raw"].replace("\r\n", "\n").strip().replace("\n", "\n  "))
+if not lines:
+    print("  (nothing)")
+PY
+}
+
+# Waits until two captures of the screen in a row are the same (Wine paints a moment after
+# the program changed its text), then saves the last as PNG.
+take_screenshot() {
+  mkdir -p "$(dirname "$screenshot")"
+  local previous="" current
+  for _ in $(seq 20); do
+    import -window root -depth 8 "rgb:$work/screen.rgb"
+    current=$(sha1sum <"$work/screen.rgb")
+    [ "$current" = "$previous" ] && break
+    previous=$current
+  done
+  convert -size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -depth 8 \
+    "rgb:$work/screen.rgb" "$screenshot"
+}
+
+run_interactive() {
+  echo "demo: the gateway on localhost:$port answers every message with \"1|Message sent\"."
+  echo "demo: choose Message->Login (any user name and password), type a message and a"
+  echo "demo: mobile number, press Send. Close the window to end the demo."
+  wine "$demo_exe" >"$work/wine.log" 2>&1 </dev/null || true
+  echo "demo: the gateway received:"
+  print_requests
+}
+
+# Closes the window (or ends the process if it will not go) and stops Wine; safe to call twice.
+app=""
+stop_program() {
+  [ -n "$app" ] || return 0
+  probe close >/dev/null 2>&1 || true
+  probe wait-gone 10 >/dev/null 2>&1 || kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  app=""
+  wineserver -k >/dev/null 2>&1 || true
+}
+
+run_headless() {
+  wine "$demo_exe" >"$work/wine.log" 2>&1 </dev/null &
+  app=$!
+  trap 'stop_program; rm -rf "$work"' EXIT
+
+  probe wait-window 30
+  probe login demo "demo password"
+  probe set-text IDC_MESSAGE "Hello from the Wrenquil demo"
+  probe set-text IDC_MOBILE 07700900123
+  probe click IDC_SEND
+  local sent=0
+  probe wait-status 0 "$sent_status" 15 || sent=1
+
+  echo "demo: the gateway received:"
+  print_requests
+  echo "demo: status bar: \"$(probe status 0)\" | \"$(probe status 1)\""
+  take_screenshot
+  echo "demo: screenshot: $screenshot"
+  stop_program
+
+  if [ "$sent" -ne 0 ]; then
+    echo "demo: FAILED: the status bar does not say \"$sent_status\"" >&2
+    return 1
+  fi
+  echo "demo: OK"
+}
+
+case "${1:-}" in
+--interactive | --headless)
+  # Inside the display and the gateway.
+  source "$here/wine-env.sh"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  if [ "$1" = --interactive ]; then run_interactive; else run_headless; fi
+  exit
+  ;;
+esac
+
+cd "$repo"
+"$here/setup.sh"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j2
+
+# The port is fixed: runs that start its gateway take turns (the black-box tests take the
+# same lock), and a gateway started by anything else (the Windows tests) is waited for.
+exec 9>"$repo/build/gateway-port.lock"
+flock -w 300 9 || { echo "demo: another run kept port $port for 5 minutes" >&2; exit 1; }
+port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
+if port_taken; then
+  echo "demo: port $port is in use, waiting up to 3 minutes for it" >&2
+  for _ in $(seq 360); do port_taken || break; sleep 0.5; done
+  ! port_taken || { echo "demo: port $port is still in use" >&2; exit 1; }
+fi
+
+# The children go without the lock's descriptor: a Wine server left behind must not hold it.
+if [ "${WRENQUIL_DEMO_HEADLESS:-0}" != 1 ] && [ -z "${CI:-}" ] && [ -n "${DISPLAY:-}" ] &&
+  xdpyinfo >/dev/null 2>&1; then
+  "$here/with-test-gateway.sh" "$0" --interactive 9>&-
+else
+  "$here/with-display.sh" "$here/with-test-gateway.sh" "$0" --headless 9>&-
+fi

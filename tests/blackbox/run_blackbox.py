@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Black-box cases: the built demo Wrenquil.exe under Wine, driven and inspected from
+another process by wrenquil_probe.exe, talking to the local test gateway.
+
+Run through tests/blackbox/run.sh (a display, the gateway, a fresh Wine prefix).
+Arguments, if any, pick the cases whose names contain one of them.
+Prints one line per case and a last line `N passed, N failed`."""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from wine_session import (COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
+                          RunningProgram, delete_company_key, expect_equal, poll, probe,
+                          registry_tree, set_gateway_scenario, wine)
+
+GATEWAY_PORT = "18443"  # built into the demo program
+NOT_LOGGED_IN = "You are not logged in, to login choose Message->Login"
+EMPTY_COUNTER = "0 characters / 0 messages"
+COPIES = REPO / "build" / "blackbox"
+
+CASES = []  # (name, function, arguments)
+
+
+def case(name, rows=((),)):
+    """Registers a case, once per row of its table."""
+    def register(function):
+        for row in rows:
+            CASES.append((name.format(*row), function, row))
+        return function
+    return register
+
+
+def application_keys(name):
+    return {rf"{COMPANY_KEY}\{name}": [], rf"{COMPANY_KEY}\{name}\Preferences": []}
+
+
+@case("start-up on an empty registry")
+def start_up_on_empty_registry():
+    with RunningProgram(DEMO_EXE) as program:
+        expect_equal(probe("status", "0"), NOT_LOGGED_IN, "status part 0")
+        expect_equal(probe("status", "1"), EMPTY_COUNTER, "status part 1")
+        expect_equal(probe("text", "IDC_MESSAGE"), "", "message box")
+        expect_equal(probe("enabled", "IDC_SEND"), "0", "Send enabled")
+        program.close()
+    # Only the empty Preferences key, created at start: nothing is written on the way out.
+    expect_equal(registry_tree(COMPANY_KEY), application_keys("Wrenquil"), "registry")
+
+
+# The program's name in the registry is its file's name without the extension.
+@case("the registry key follows the exe name: {0}", rows=[
+    ("Sms.exe", "Sms"),
+    ("Text Sender.exe", "Text Sender"),
+])
+def registry_key_follows_exe_name(file_name, app_name):
+    COPIES.mkdir(parents=True, exist_ok=True)
+    copy = COPIES / file_name
+    shutil.copyfile(DEMO_EXE, copy)
+    with RunningProgram(copy) as program:
+        program.close()
+    expect_equal(registry_tree(COMPANY_KEY), application_keys(app_name), "registry")
+
+
+# The counter's edge: 160 characters are one message, 161 need two.
+@case("a second start hands the clipboard to the first: {0}, {2}", rows=[
+    ("window shown", "Meet at 6 by the old mill", "25 characters / 1 message"),
+    ("window minimised", "m" * 160, "160 characters / 1 message"),
+    ("window minimised", "n" * 161, "161 characters / 2 messages"),
+])
+def second_start_hands_over(state, clipboard, counter):
+    with RunningProgram(DEMO_EXE) as first:
+        if state == "window minimised":
+            probe("minimize")
+            poll(lambda: probe("iconic"), "1", 5, "minimised")
+        probe("set-clipboard", clipboard)
+        code, _, _ = wine(DEMO_EXE, timeout=5)  # must end promptly
+        expect_equal(code, 0, "the second start's exit code")
+        poll(lambda: probe("text", "IDC_MESSAGE"), clipboard, 5, "the first's message box")
+        expect_equal(probe("status", "1"), counter, "counter")
+        poll(lambda: probe("iconic"), "0", 5, "minimised")
+        expect_equal(probe("visible"), "1", "visible")
+        first.close()
+
+
+# Only a command line that ends in " -c" pastes; GetCommandLine is the exe path and the
+# arguments joined by blanks.
+@case("start with arguments '{0}': {1}", rows=[
+    ("-c", "pastes"),
+    ("-x -c", "pastes"),
+    ("-C", "does not paste"),
+    ("-cx", "does not paste"),
+    ("-c -x", "does not paste"),
+])
+def paste_switch(arguments, outcome):
+    pastes = outcome == "pastes"
+    clipboard = "Pasted at start"
+    probe("set-clipboard", clipboard)
+    with RunningProgram(DEMO_EXE, *arguments.split()) as program:
+        # The paste happens before the window is first shown: no waiting needed.
+        expect_equal(probe("text", "IDC_MESSAGE"), clipboard if pastes else "", "message box")
+        expect_equal(probe("status", "1"),
+                     "15 characters / 1 message" if pastes else EMPTY_COUNTER, "counter")
+        program.close()
+
+
+WIRE_HEADERS = [["Accept", "*/*"], ["User-Agent", "Wrenquil"],
+                ["Host", f"localhost:{GATEWAY_PORT}"]]
+
+
+@case("send through the gateway: {0} {1!r} to {3!r}", rows=[
+    ("ok", "alice", "s3cret", "0123456789", "Hello from the tests", "OK. Message sent"),
+    # Every value is percent-encoded: the gateway decodes them back to what was typed.
+    ("ok", "bob smith", "p&ss=w%rd+", "+44 7700 900123", "Fish & chips? 100% = 5+5",
+     "OK. Message sent"),
+    ("fail", "alice", "s3cret", "12", "Hi", "FAILED. Invalid mobile number"),
+])
+def send_through_gateway(scenario, user, password, mobile, message, status):
+    set_gateway_scenario(scenario)
+    log = GatewayLog()
+    try:
+        with RunningProgram(DEMO_EXE) as program:
+            probe("login", user, password)
+            expect_equal(probe("status", "0"),
+                         f'User "{user}" logged in, to logoff choose Message->Logoff',
+                         "status after login")
+            probe("set-text", "IDC_MESSAGE", message)
+            probe("set-text", "IDC_MOBILE", mobile)
+            probe("click", "IDC_SEND")  # fails unless Send is enabled
+            probe("wait-status", "0", status, "15")
+            requests = log.requests()
+            expect_equal(len(requests), 1, "requests the gateway received")
+            request = requests[0]
+            if not request["request_line"].startswith("GET /wrenquil/index.php?usr="):
+                raise CheckFailed(f"request line {request['request_line']!r}")
+            expect_equal(request["headers"], WIRE_HEADERS, "request headers")
+            expect_equal(request["query"],
+                         {"usr": user, "pwd": password, "mob": mobile, "txt": message},
+                         "query as the gateway decoded it")
+            expect_equal(probe("enabled", "IDC_SEND"), "1", "Send enabled after the reply")
+            program.close()
+    finally:
+        set_gateway_scenario("ok")
+
+
+def check_environment():
+    problems = [f"{path} is missing: run `make windows`"
+                for path in (DEMO_EXE, PROBE_EXE) if not path.exists()]
+    for name in ("WINEPREFIX", "DISPLAY", "WRENQUIL_TEST_GATEWAY_LOG"):
+        if not os.environ.get(name):
+            problems.append(f"{name} is not set: run through tests/blackbox/run.sh")
+    if os.environ.get("WRENQUIL_TEST_GATEWAY_PORT") != GATEWAY_PORT:
+        problems.append(f"the test gateway must listen on port {GATEWAY_PORT}, the demo's")
+    return problems
+
+
+def run_case(function, arguments):
+    """None when the case passed, else why it failed."""
+    try:
+        delete_company_key()
+        function(*arguments)
+        return None
+    except CheckFailed as failure:
+        return str(failure)
+    except Exception as error:  # a broken harness fails the case, it does not stop the run
+        return f"{type(error).__name__}: {error}"
+
+
+def main(filters):
+    problems = check_environment()
+    if problems:
+        print("\n".join(problems), file=sys.stderr)
+        print("0 passed, 1 failed")
+        return 1
+    selected = [c for c in CASES if not filters or any(f in c[0] for f in filters)]
+    passed = failed = 0
+    started = time.monotonic()
+    try:
+        for name, function, arguments in selected:
+            case_started = time.monotonic()
+            failure = run_case(function, arguments)
+            seconds = time.monotonic() - case_started
+            if failure is None:
+                passed += 1
+                print(f"ok    {name} ({seconds:.1f} s)", flush=True)
+            else:
+                failed += 1
+                print(f"FAIL  {name} ({seconds:.1f} s): {failure}", flush=True)
+    finally:
+        subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    print(f"black-box run took {time.monotonic() - started:.1f} s")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed or not selected else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,151 @@
+"""What the black-box cases use to start Wrenquil under Wine and look at it from outside:
+the probe, the registry, the program's processes and the local gateway's request log.
+
+Wine's output always goes through files: services Wine starts inherit a pipe and keep
+the reader waiting."""
+import json
+import os
+import subprocess
+import tempfile
+import time
+import urllib.request
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[2]
+# Another build (a deliberately broken one, say) can be put to the same cases.
+WINDOWS_BUILD = Path(os.environ.get("WRENQUIL_BLACKBOX_BUILD", REPO / "build" / "windows"))
+DEMO_EXE = WINDOWS_BUILD / "demo" / "Wrenquil.exe"
+PROBE_EXE = WINDOWS_BUILD / "wrenquil_probe.exe"
+COMPANY_KEY = r"HKCU\Software\Halvory Limited"
+WINE_SECONDS = 30  # a single Wine command that takes longer is hung
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def expect_equal(actual, expected, what):
+    if actual != expected:
+        raise CheckFailed(f"{what}: got {actual!r}, expected {expected!r}")
+
+
+def poll(read, expected, seconds, what):
+    """Reads until the value is the expected one; xdotool-like input returns before Wine
+    has acted on it, so every result is waited for, never slept for."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = read()
+        if value == expected:
+            return
+        if time.monotonic() >= deadline:
+            raise CheckFailed(f"{what}: still {value!r} after {seconds} s, expected {expected!r}")
+        time.sleep(0.05)
+
+
+def wine(*args, timeout=WINE_SECONDS):
+    """Runs a Windows program to its end: (exit code, stdout, stderr)."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        try:
+            code = subprocess.run(["wine", *map(str, args)], stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=timeout).returncode
+        except subprocess.TimeoutExpired:
+            raise CheckFailed(f"wine {' '.join(map(str, args))}: no end after {timeout} s")
+        out.seek(0)
+        err.seek(0)
+        return code, out.read().decode("latin-1"), err.read().decode("latin-1")
+
+
+def probe(*args):
+    """One probe subcommand; its output without the final line end."""
+    code, out, err = wine(PROBE_EXE, *args)
+    if code != 0:
+        raise CheckFailed(err.strip() or f"probe {args[0]} failed with {code}")
+    return out[:-1] if out.endswith("\n") else out
+
+
+def registry_tree(key):
+    """{subkey path: [value lines]} below `key` from `reg query /s`, or None when the key is
+    missing. Wine prints a key's own header only when it has values."""
+    code, out, _ = wine("reg", "query", key, "/s")
+    if code != 0:
+        return None
+    tree, current = {}, None
+    for line in out.replace("\r", "").split("\n"):
+        if line.startswith("HKEY_"):
+            current = line.replace("HKEY_CURRENT_USER", "HKCU", 1)
+            tree[current] = []
+        elif line.strip() and current is not None:
+            tree[current].append(line.strip())
+    return tree
+
+
+def delete_company_key():
+    wine("reg", "delete", COMPANY_KEY, "/f")  # exit code 1 when already absent
+
+
+class RunningProgram:
+    """A started Wrenquil (or a copy under another name). Used as a context manager, it
+    never outlives the case: a window left over is closed, then the process killed."""
+
+    def __init__(self, exe, *args):
+        self.log = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(["wine", str(exe), *args], stdin=subprocess.DEVNULL,
+                                        stdout=self.log, stderr=subprocess.STDOUT)
+
+    def __enter__(self):
+        try:
+            probe("wait-window", "20")
+        except CheckFailed as failure:
+            code, output = self.process.poll(), self.output()
+            self.__exit__()
+            state = "still running" if code is None else f"ended with exit code {code}"
+            raise CheckFailed(f"{failure} (the process {state}; its output: {output!r})") \
+                from None
+        return self
+
+    def __exit__(self, *_):
+        if self.process.poll() is None:
+            try:
+                probe("close")
+                self.process.wait(timeout=5)
+            except (CheckFailed, subprocess.TimeoutExpired):
+                self.process.kill()
+                self.process.wait()
+        self.log.close()
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode("latin-1")
+
+    def close(self):
+        """Closes the window as the user would and checks the process has ended."""
+        probe("close")
+        probe("wait-gone", "10")
+        try:
+            code = self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            raise CheckFailed("the window is gone but the process is still running")
+        expect_equal(code, 0, "exit code")
+
+
+class GatewayLog:
+    """The requests the local gateway received since this object was made."""
+
+    def __init__(self):
+        self.path = Path(os.environ["WRENQUIL_TEST_GATEWAY_LOG"])
+        self.start = self.path.stat().st_size if self.path.exists() else 0
+
+    def requests(self):
+        if not self.path.exists():
+            return []
+        with self.path.open("rb") as log:
+            log.seek(self.start)
+            return [json.loads(line) for line in log.read().splitlines() if line.strip()]
+
+
+def set_gateway_scenario(name):
+    port = os.environ["WRENQUIL_TEST_GATEWAY_PORT"]
+    url = f"http://127.0.0.1:{port}/control/scenario?name={name}"
+    no_proxy = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+    with no_proxy.open(url, timeout=5) as answer:
+        expect_equal(answer.read(), b"ok", f"gateway scenario {name}")
