@@ -33,8 +33,11 @@ TEST(CountMessages, CountsOneUpTo160ThenOnePer134Started) {
     }
 }
 
+using Recount = void (*)(const LoginState&, MainWindow&);
+
 struct RecountCase {
     const char* name;
+    Recount recount;
     int loggedIn;
     int messageLength;
     int mobileLength;
@@ -47,9 +50,9 @@ void PrintTo(const RecountCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class RefreshCounterTest : public testing::TestWithParam<RecountCase> {};
+class RecountTest : public testing::TestWithParam<RecountCase> {};
 
-TEST_P(RefreshCounterTest, RecountsAndSetsSendFromTheLoginStateAndBothLengths) {
+TEST_P(RecountTest, RecountsAndSetsSendByItsRule) {
     const RecountCase& c = GetParam();
     LoginState login;
     login.loggedIn = c.loggedIn;
@@ -57,14 +60,15 @@ TEST_P(RefreshCounterTest, RecountsAndSetsSendFromTheLoginStateAndBothLengths) {
     window.messageLength = c.messageLength;
     window.mobileLength = c.mobileLength;
     window.sendEnabled = c.sendBefore;
-    RefreshCounter(login, window);
+    c.recount(login, window);
     EXPECT_EQ(window.calls, c.expected);
     EXPECT_EQ(window.sendEnabled, c.sendAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RefreshCounterTest,
+    RefreshCounter, RecountTest,
     testing::Values(RecountCase{"AllowedEnablesEvenWhenAlreadyOn",
+                                &RefreshCounter,
                                 1,
                                 5,
                                 3,
@@ -73,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "status1 5 characters / 1 message"},
                                 true},
                     RecountCase{"NotLoggedInDisablesWhenOn",
+                                &RefreshCounter,
                                 0,
                                 5,
                                 3,
@@ -81,6 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "status1 5 characters / 1 message"},
                                 false},
                     RecountCase{"NoMobileAndAlreadyOffTouchesNothing",
+                                &RefreshCounter,
                                 1,
                                 200,
                                 0,
@@ -88,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"n", "m", "send?", "status1 200 characters / 2 messages"},
                                 false},
                     RecountCase{"EmptyMessageDisables",
+                                &RefreshCounter,
                                 1,
                                 0,
                                 3,
@@ -97,24 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
                                 false}),
     CaseName());
 
-class MessageTextChangedTest : public testing::TestWithParam<RecountCase> {};
-
-TEST_P(MessageTextChangedTest, RecountsAndOnlyEnablesWhileTheMessageIsNotEmpty) {
-    const RecountCase& c = GetParam();
-    LoginState login;
-    login.loggedIn = c.loggedIn;
-    RecordingMainWindow window(login);
-    window.messageLength = c.messageLength;
-    window.mobileLength = c.mobileLength;
-    window.sendEnabled = c.sendBefore;
-    MessageTextChanged(login, window);
-    EXPECT_EQ(window.calls, c.expected);
-    EXPECT_EQ(window.sendEnabled, c.sendAfter);
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Cases, MessageTextChangedTest,
+    MessageTextChanged, RecountTest,
     testing::Values(RecountCase{"FirstCharacterEnables",
+                                &MessageTextChanged,
                                 1,
                                 1,
                                 3,
@@ -123,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "status1 1 characters / 1 message"},
                                 true},
                     RecountCase{"MoreCharactersLeaveSendAlone",
+                                &MessageTextChanged,
                                 1,
                                 161,
                                 3,
@@ -130,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"n", "m", "send?", "status1 161 characters / 2 messages"},
                                 true},
                     RecountCase{"LastCharacterDeletedDisables",
+                                &MessageTextChanged,
                                 1,
                                 0,
                                 3,
@@ -138,6 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "status1 0 characters / 0 messages"},
                                 false},
                     RecountCase{"NotLoggedInNeverEnables",
+                                &MessageTextChanged,
                                 0,
                                 4,
                                 3,
@@ -145,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"n", "m", "status1 4 characters / 1 message"},
                                 false},
                     RecountCase{"NoMobileNeverEnables",
+                                &MessageTextChanged,
                                 1,
                                 4,
                                 0,
@@ -153,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 false},
                     // Logged off with Send still on: a non-empty message never disables here.
                     RecountCase{"NeverDisablesANonEmptyMessage",
+                                &MessageTextChanged,
                                 0,
                                 4,
                                 0,

@@ -56,13 +56,6 @@ COLORREF TextColourOf(HWND box, HWND control) {
     return colour;
 }
 
-HWND Capture(HWND window) {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui);
-    return gui.hwndCapture;
-}
-
 TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
     MainWindowHarness harness;
     opened.clear();
@@ -95,12 +88,12 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             EXPECT_EQ(font(), original);
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
             EXPECT_EQ(font(), reinterpret_cast<LRESULT>(underline));
-            EXPECT_EQ(Capture(link), link);
+            EXPECT_EQ(CaptureOf(link), link);
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 3));
             EXPECT_EQ(font(), reinterpret_cast<LRESULT>(underline)) << "still inside";
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(-40, 2));
             EXPECT_EQ(font(), original);
-            EXPECT_EQ(Capture(link), nullptr);
+            EXPECT_EQ(CaptureOf(link), nullptr);
             EXPECT_EQ(::SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
                                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
                       TRUE);

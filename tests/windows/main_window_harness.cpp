@@ -26,6 +26,25 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     return true;
 }
 
+namespace {
+
+GUITHREADINFO GuiThreadOf(HWND window) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui);
+    return gui;
+}
+
+} // namespace
+
+HWND FocusOf(HWND window) {
+    return GuiThreadOf(window).hwndFocus;
+}
+
+HWND CaptureOf(HWND window) {
+    return GuiThreadOf(window).hwndCapture;
+}
+
 std::string Driver::Status(int part) const {
     HWND bar = Item(IDC_STATUSBAR);
     // SB_GETTEXTA takes no size, and the window may change the text between two calls: room
@@ -59,12 +78,7 @@ void Driver::Type(int id, const std::string& text) const {
 void Driver::Key(int id, BYTE key) const {
     // Real key strokes, to the box that has the focus, as a user types them.
     ::PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
-    WaitUntil([&] {
-        GUITHREADINFO gui{};
-        gui.cbSize = sizeof gui;
-        ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui);
-        return gui.hwndFocus == Item(id);
-    });
+    WaitUntil([&] { return FocusOf(window) == Item(id); });
     ::keybd_event(key, 0, 0, 0);
     ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
 }

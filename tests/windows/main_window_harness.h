@@ -18,6 +18,11 @@ namespace wrenquil {
 // Polls until `done` holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000);
 
+// The keyboard focus and the mouse capture of the thread that owns `window`: a thread can ask
+// for its own only.
+HWND FocusOf(HWND window);
+HWND CaptureOf(HWND window);
+
 // What the driving thread does to and reads from the running window.
 class Driver {
 public:

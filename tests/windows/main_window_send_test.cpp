@@ -59,12 +59,8 @@ TEST_F(MainWindowSendTest, ShowsTheGatewaysAnswerAndKeepsTheMessage) {
             ASSERT_TRUE(SwitchScenario(gateway_->port, scenario));
             EXPECT_EQ(Send(d), status) << scenario;
             EXPECT_EQ(d.Text(IDC_MESSAGE), "Hi there & all");
-            GUITHREADINFO gui{};
-            gui.cbSize = sizeof gui;
-            EXPECT_TRUE(WaitUntil([&] {
-                ::GetGUIThreadInfo(::GetWindowThreadProcessId(d.window, nullptr), &gui);
-                return gui.hwndFocus == d.Item(IDC_MESSAGE);
-            })) << scenario;
+            EXPECT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(IDC_MESSAGE); }))
+                << scenario;
         }
         ASSERT_TRUE(SwitchScenario(gateway_->port, "html500"));
         const std::string page = Send(d);

@@ -118,12 +118,8 @@ TEST(LoginDialog, RefusesEmptyFieldsAndKeepsTheRecordOnCancel) {
             Driver::Click(info, IDOK);
             ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(info); }));
             EXPECT_TRUE(::IsWindow(login)) << "the dialog stays open";
-            EXPECT_TRUE(WaitUntil([&] {
-                GUITHREADINFO gui{};
-                gui.cbSize = sizeof gui;
-                ::GetGUIThreadInfo(::GetWindowThreadProcessId(login, nullptr), &gui);
-                return gui.hwndFocus == ::GetDlgItem(login, c.focused);
-            })) << c.info;
+            EXPECT_TRUE(WaitUntil([&] { return FocusOf(login) == ::GetDlgItem(login, c.focused); }))
+                << c.info;
         }
         ::SetDlgItemTextA(login, IDC_USERNAME, "bob");
         Driver::Click(login, IDCANCEL);
