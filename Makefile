@@ -3,7 +3,7 @@
 #   make test   set up, build both presets, run every test: native, under the sanitizers,
 #               and the Windows tests under Wine on a display of their own
 .PHONY: all setup native native-sanitize windows test test-native test-windows test-tools \
-        test-blackbox demo format clean
+        test-blackbox package test-installer demo bench format clean
 
 all: windows
 
@@ -37,12 +37,28 @@ test-tools: setup
 test-blackbox: windows
 	tests/blackbox/run.sh
 
-test: test-native test-windows test-tools test-blackbox
+# The installer and the portable zip for Windows users, in dist/ (NSIS and a reproducible zip).
+package:
+	@scripts/package.sh
+
+# The installer under Wine (installing, the installed program, uninstalling) and a second,
+# clean build that must give the same bytes. Needs only the probe and the demo build besides.
+test-installer: package
+	cmake --build --preset windows --target wrenquil_probe wrenquil_demo -j2
+	tests/installer/run.sh
+
+test: test-native test-windows test-tools test-blackbox test-installer
 
 # The program against the local gateway: a window to try, or (without a display) a scripted
 # send with a screenshot.
 demo:
 	@scripts/demo.sh
+
+# The benchmark: the program against minimal baselines, side by side under Wine, on a display
+# and a Wine prefix of its own; prints the table and records it in bench/RESULTS.md. Not part
+# of `make test`.
+bench:
+	@bench/run.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

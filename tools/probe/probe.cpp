@@ -45,12 +45,15 @@ struct NamedId {
 constexpr NamedId kNamedIds[] = {
     {"IDOK", IDOK},
     {"IDCANCEL", IDCANCEL},
+    {"IDYES", IDYES},
+    {"IDNO", IDNO},
     {"IDC_MESSAGE", IDC_MESSAGE},
     {"IDC_MOBILE", IDC_MOBILE},
     {"IDC_SEND", IDC_SEND},
     {"IDC_ADD_TRAY", IDC_ADD_TRAY},
     {"IDC_REMOVE_TRAY", IDC_REMOVE_TRAY},
     {"IDC_STATUSBAR", IDC_STATUSBAR},
+    {"IDC_RUN_AT_STARTUP", IDC_RUN_AT_STARTUP},
     {"ID_MESSAGE_SEND", ID_MESSAGE_SEND},
     {"ID_MESSAGE_HIDE", ID_MESSAGE_HIDE},
     {"ID_MESSAGE_LOGIN", ID_MESSAGE_LOGIN},
@@ -128,9 +131,10 @@ HWND Control(HWND parent, int id) {
     return control;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+             UINT milliseconds = kAnswerMilliseconds) {
     DWORD_PTR result = 0;
-    if (::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kAnswerMilliseconds,
+    if (::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, milliseconds,
                               &result) == 0) {
         throw Failure("the window did not answer message " + std::to_string(message));
     }
@@ -361,6 +365,35 @@ void Login(const Args& args) {
     }
 }
 
+// A visible top-level window titled `title`, of any process (a dialog of the program, or its
+// installer's window or message box), with control `id` shown and enabled; or nullptr.
+HWND FindEnabledControl(const std::string& title, int id) {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExA(nullptr, window, nullptr, title.c_str())) != nullptr) {
+        HWND control = ::GetDlgItem(window, id);
+        if (::IsWindowVisible(window) && control != nullptr && ::IsWindowVisible(control) &&
+            ::IsWindowEnabled(control)) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
+// What a mouse click on the control does (BM_CLICK: a check box toggles, a button presses),
+// once a window titled TITLE shows it enabled. What the click sets off (OK storing settings,
+// say) may take a while on a busy machine: it too has SECONDS.
+void DialogClick(const Args& args) {
+    const int id = ParseId(args[1]);
+    const double seconds = ParseSeconds(args, 2);
+    HWND control = nullptr;
+    if (!PollUntil(seconds,
+                   [&] { return (control = FindEnabledControl(args[0], id)) != nullptr; })) {
+        throw Failure("no window titled \"" + args[0] + "\" with an enabled control " + args[1] +
+                      " after " + FormatSeconds(seconds));
+    }
+    Send(control, BM_CLICK, 0, 0, std::max(kAnswerMilliseconds, static_cast<UINT>(seconds * 1000)));
+}
+
 void WaitStatus(const Args& args) {
     const int part = static_cast<int>(ParseInteger(args[0], "PART"));
     WaitForText("status part " + args[0], args[1], ParseSeconds(args, 2),
@@ -425,6 +458,7 @@ constexpr Subcommand kSubcommands[] = {
     {"command", "ID", 1, 1, Command},
     {"click", "ID", 1, 1, Click},
     {"login", "USER PASSWORD", 2, 2, Login},
+    {"dialog-click", "TITLE ID [SECONDS]", 2, 3, DialogClick},
     {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
     {"close", "", 0, 0, Close},
 };
