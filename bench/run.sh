@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# The benchmark (`make bench`): sets up, builds the program and the bench's own Windows
+# programs, then on a display of its own, with the local test gateway on the port built into
+# the demo program, measures under Wine, each side by side with a baseline in the same run:
+#   1. start to window shown: demo/Wrenquil.exe against bench/minimal_dialog.exe (and, to
+#      tell DLL loading from the program's own start-up, the same dialog with the program's
+#      imports and manifest)
+#   2. Send click to the request's arrival at the gateway: the program against bare_wininet.exe
+#      (the same WinINet calls), with curl's times for the same URL beside them, and the Send
+#      taken apart in one process (bench_send_parts.exe)
+#   3. one keystroke's recount with a 30,000-character message against an empty one
+#   4. the size of build/windows/Wrenquil.exe and the DLLs it imports
+# prints the table and records it in bench/RESULTS.md (bench/report.py).
+#
+# Wine runs in a prefix of the bench's own (build/wineprefix-bench unless WRENQUIL_WINEPREFIX
+# says otherwise), so a test run in the build tree's prefix neither disturbs it nor is disturbed.
+# Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_ONLY (some of
+# "startup send recount"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
+# BENCH_RESULTS (the Markdown file to record in; empty: record nothing).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+export WRENQUIL_WINEPREFIX=${WRENQUIL_WINEPREFIX:-$repo/build/wineprefix-bench}
+port=18443
+startup_rounds=${BENCH_STARTUP_ROUNDS:-20}
+send_rounds=${BENCH_SEND_ROUNDS:-20}
+recount_blocks=${BENCH_RECOUNT_BLOCKS:-24}
+cpu=${BENCH_CPU:-$(($(nproc) - 1))}
+windows=$repo/build/windows
+bench_bin=$windows/bench
+demo_exe=$windows/demo/Wrenquil.exe
+probe_exe=$windows/wrenquil_probe.exe
+
+# A Linux path as Wine's Z: drive shows it, for arguments to Windows programs.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Runs a Windows program to its end with its output in files (a pipe would keep the caller
+# waiting on the services Wine starts); on failure shows its stderr.
+wine_to() {
+  local out=$1
+  shift
+  if ! wine "$@" >"$out" 2>"$out.err" </dev/null; then
+    echo "bench: failed: $*" >&2
+    tr -d '\r' <"$out.err" >&2
+    return 1
+  fi
+  tr -d '\r' <"$out" >"$out.tmp" && mv "$out.tmp" "$out"
+}
+
+probe() { wine_to "$out/probe.txt" "$probe_exe" "$@" && cat "$out/probe.txt"; }
+
+measure_startup() {
+  echo "bench: start to window shown ($startup_rounds rounds)"
+  wine_to "$out/startup.txt" "$bench_bin/bench_driver.exe" startup "$startup_rounds" \
+    "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" "wrenquil=$(winpath "$demo_exe")" \
+    "imports=$(winpath "$bench_bin/minimal_dialog_imports.exe")"
+}
+
+app=""
+stop_program() {
+  [ -n "$app" ] || return 0
+  probe close >/dev/null 2>&1 || true
+  probe wait-gone 10 >/dev/null 2>&1 || kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  app=""
+}
+
+measure_send() {
+  echo "bench: Send click to request arrival ($send_rounds rounds)"
+  wine "$demo_exe" >"$out/wrenquil.log" 2>&1 </dev/null &
+  app=$!
+  probe wait-window 30 >/dev/null
+  probe login bench "bench password" >/dev/null
+  probe set-text IDC_MESSAGE "Running late: see you at the station at half past seven." \
+    >/dev/null
+  probe set-text IDC_MOBILE 07700900123 >/dev/null
+  wine_to "$out/send.txt" "$bench_bin/bench_driver.exe" send "$send_rounds" \
+    "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" "https://localhost:$port" \
+    "$(winpath "$bench_bin/bare_wininet.exe")" "$(winpath "$out/url.txt")"
+  local status
+  status=$(probe status 0)
+  stop_program
+  if [ "$status" != "OK. Message sent" ]; then
+    echo "bench: after the sends the status bar says \"$status\", not \"OK. Message sent\"" >&2
+    return 1
+  fi
+
+  # Where the program's time goes: its window and its parts in one process, timed inside it.
+  wine_to "$out/send_parts.txt" "$bench_bin/bench_send_parts.exe" "$send_rounds"
+
+  # curl for reference: the same GET from Linux, its own times (no process start in them).
+  local url
+  url=$(tr -d '\r\n' <"$out/url.txt")
+  : >"$out/curl.txt"
+  for _ in $(seq "$send_rounds"); do
+    curl -sS -o /dev/null --cacert "$repo/build/test-gateway/ca.pem" \
+      -w 'curl %{time_pretransfer} %{time_total}\n' "$url" >>"$out/curl.txt"
+  done
+}
+
+measure_recount() {
+  echo "bench: recount per keystroke ($recount_blocks blocks)"
+  wine_to "$out/recount.txt" "$bench_bin/bench_recount.exe" 30000 25 "$recount_blocks"
+}
+
+case "${1:-}" in
+--inside)
+  # On the display, with the gateway: the measurements.
+  out=$2
+  source "$repo/scripts/wine-env.sh"
+  # Wine on one core: every window call is a round trip to the Wine server, and on this kind
+  # of virtual machine waking the server on the other core costs ~50 µs where a switch on the
+  # same core costs ~5 µs; unpinned, which of the two a call gets varies from moment to
+  # moment and swamps the figures (see RESULTS.md). The gateway and curl are not pinned.
+  if [ "$cpu" != none ]; then
+    wine() { taskset -c "$cpu" wine "$@"; }
+    # The server and Wine's services start with the first Wine process, pinned with it.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  # A desktop session has a resource database on its display (xrdb); a bare Xvfb has none, and
+  # then Xlib reads ~/.Xdefaults afresh each time Wine selects a font into a device context.
+  xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "wrenquilBench.present: 1"
+  trap 'stop_program' EXIT
+  for part in ${BENCH_ONLY:-startup send recount}; do
+    "measure_$part"
+  done
+  wineserver -k >/dev/null 2>&1 || true
+  exit 0
+  ;;
+esac
+
+started=$(date +%s)
+cd "$repo"
+"$repo/scripts/setup.sh"
+if ! command -v curl >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends curl
+fi
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j2 --target wrenquil_release wrenquil_demo wrenquil_probe \
+  bench_programs
+
+# The port is fixed: runs that start its gateway take turns (the demo and the black-box tests
+# take the same lock), and a gateway started by anything else (the Windows tests) is waited for.
+exec 9>"$repo/build/gateway-port.lock"
+flock -w 300 9 || { echo "bench: another run kept port $port for 5 minutes" >&2; exit 1; }
+port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
+if port_taken; then
+  echo "bench: port $port is in use, waiting up to 3 minutes for it" >&2
+  for _ in $(seq 360); do port_taken || break; sleep 0.5; done
+  ! port_taken || { echo "bench: port $port is still in use" >&2; exit 1; }
+fi
+# Under the lock, so two runs never make the bench's prefix at once.
+"$repo/scripts/wine-prefix.sh" 9>&-
+
+out=$repo/build/bench-run
+rm -rf "$out"
+mkdir -p "$out"
+# Without the lock's descriptor: a Wine server left behind must not hold the lock.
+"$repo/scripts/with-display.sh" "$repo/scripts/with-test-gateway.sh" "$0" --inside "$out" 9>&-
+exec 9>&-
+
+python3 "$here/report.py" "$out" --exe "$windows/Wrenquil.exe" \
+  --results "${BENCH_RESULTS-$here/RESULTS.md}" --seconds "$(($(date +%s) - started))" \
+  --wine-cpu "$cpu"

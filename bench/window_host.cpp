@@ -1,0 +1,83 @@
+#include "window_host.h"
+
+#include "core/settings/preferences.h"
+#include "core/settings/registry_api.h"
+#include "core/settings/settings_store.h"
+#include "framework/app.h"
+#include "shell/main_window/wrenquil_dlg.h"
+
+#include <cstdio>
+
+namespace wrenquil {
+namespace {
+
+class NoRegistry final : public RegistryApi {
+public:
+    RegStatus OpenKey(RegKey, const std::string&, std::uint32_t, RegKey*) override {
+        return kRegNotFound;
+    }
+    RegStatus CreateKey(RegKey, const std::string&, std::uint32_t, RegKey*) override {
+        return kRegAccessDenied;
+    }
+    RegStatus QueryValue(RegKey, const std::string&, std::uint32_t*, std::uint8_t*,
+                         std::uint32_t*) override {
+        return kRegNotFound;
+    }
+    RegStatus SetValue(RegKey, const std::string&, std::uint32_t, const std::uint8_t*,
+                       std::uint32_t) override {
+        return kRegAccessDenied;
+    }
+    RegStatus DeleteValue(RegKey, const std::string&) override { return kRegNotFound; }
+    RegStatus CloseKey(RegKey) override { return kRegSuccess; }
+};
+
+struct Pending {
+    CWrenquilDlg* window = nullptr;
+    const std::function<void(CWrenquilDlg&, HWND)>* work = nullptr;
+    bool ran = false;
+};
+Pending pending;
+
+void CALLBACK RunWork(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    HWND dialog = pending.window->m_hWnd;
+    if (dialog != nullptr && ::IsWindowVisible(dialog)) {
+        pending.ran = true;
+        (*pending.work)(*pending.window, dialog);
+    } else {
+        std::fprintf(stderr, "bench: the main window is not shown\n");
+    }
+    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+} // namespace
+
+bool RunMainWindow(LoginState& login,
+                   const std::function<void(CWrenquilDlg& window, HWND dialog)>& work) {
+    CWinApp app{"Wrenquil"};
+    RegisterCommonControls();
+    NoRegistry registry;
+    const SettingsStore store(registry, "Wrenquil");
+    Preferences preferences;
+    CWrenquilDlg window(login, preferences, store);
+    app.m_pMainWnd = &window;
+    pending = {&window, &work, false};
+    // A thread timer fires inside the dialog's own loop, once the window is up and idle.
+    ::SetTimer(nullptr, 0, 0, RunWork);
+    window.DoModal();
+    app.m_pMainWnd = nullptr;
+    return pending.ran;
+}
+
+double NowMicroseconds() {
+    static const double usPerTick = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return 1e6 / static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * usPerTick;
+}
+
+} // namespace wrenquil
