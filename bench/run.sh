@@ -143,16 +143,8 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target wrenquil_release wrenquil_demo wrenquil_probe \
   bench_programs
 
-# The port is fixed: runs that start its gateway take turns (the demo and the black-box tests
-# take the same lock), and a gateway started by anything else (the Windows tests) is waited for.
-exec 9>"$repo/build/gateway-port.lock"
-flock -w 300 9 || { echo "bench: another run kept port $port for 5 minutes" >&2; exit 1; }
-port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
-if port_taken; then
-  echo "bench: port $port is in use, waiting up to 3 minutes for it" >&2
-  for _ in $(seq 360); do port_taken || break; sleep 0.5; done
-  ! port_taken || { echo "bench: port $port is still in use" >&2; exit 1; }
-fi
+source "$repo/scripts/gateway-port-lock.sh"
+take_gateway_port bench
 # Under the lock, so two runs never make the bench's prefix at once.
 "$repo/scripts/wine-prefix.sh" 9>&-
 

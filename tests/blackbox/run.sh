@@ -8,16 +8,8 @@ repo=$(cd "$here/../.." && pwd)
 port=18443
 mkdir -p "$repo/build"
 
-# The port is fixed: runs that start its gateway take turns (the demo takes the same lock),
-# and a gateway started by anything else (the Windows tests) is waited for.
-exec 9>"$repo/build/gateway-port.lock"
-flock -w 300 9 || { echo "test-blackbox: another run kept port $port for 5 minutes" >&2; exit 1; }
-port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; }
-if port_taken; then
-  echo "test-blackbox: port $port is in use, waiting up to 3 minutes for it" >&2
-  for _ in $(seq 360); do port_taken || break; sleep 0.5; done
-  ! port_taken || { echo "test-blackbox: port $port is still in use" >&2; exit 1; }
-fi
+source "$repo/scripts/gateway-port-lock.sh"
+take_gateway_port test-blackbox
 
 # A prefix of this run's own: another run's cleanup can never remove it under this one.
 WRENQUIL_WINEPREFIX=$(mktemp -d "$repo/build/wineprefix-blackbox.XXXXXX")

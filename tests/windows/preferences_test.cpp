@@ -151,7 +151,10 @@ TEST(Preferences, ANewHotKeyReplacesTheOldOneAndAClearedOneMeansScrollLock) {
 TEST(Preferences, AHotKeyHeldElsewhereIsReportedAndTheOldOneKept) {
     MainWindowHarness harness;
     harness.Run([&](Driver& d) {
-        ASSERT_TRUE(::RegisterHotKey(nullptr, 5, MOD_CONTROL | MOD_ALT, 'A')); // "another program"
+        // "Another program": a window of its own holds the key, and takes it along when it goes.
+        HWND other = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       nullptr, nullptr);
+        ASSERT_TRUE(::RegisterHotKey(other, 5, MOD_CONTROL | MOD_ALT, 'A'));
         HWND dialog = OpenPreferences(d);
         ASSERT_NE(dialog, nullptr);
         ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, kCtrlAltA, 0);
@@ -161,7 +164,8 @@ TEST(Preferences, AHotKeyHeldElsewhereIsReportedAndTheOldOneKept) {
         EXPECT_EQ(Driver::BoxText(error), kHotKeyRefusedText);
         Driver::Click(error, IDOK);
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
-        ::UnregisterHotKey(nullptr, 5);
+        ::UnregisterHotKey(other, 5);
+        ::DestroyWindow(other);
         EXPECT_TRUE(HotKeyHeld(0, VK_SCROLL)) << "the previous key is registered again";
         EXPECT_EQ(harness.settings.ReadNumber("HotKey", 1), 0x60041u) << "the choice is stored";
     });
