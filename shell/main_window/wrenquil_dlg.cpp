@@ -299,7 +299,7 @@ LRESULT CWrenquilDlg::OnShowWindow(WPARAM, LPARAM) {
     if (firstShow_) {
         firstShow_ = false;
         if (preferences_.StartMinimized != 0) {
-            // Posted: minimised from inside its own showing, the window can be shown normally
+            // Posted: minimised from inside its own showing, the window would be shown normally
             // again when that showing completes.
             ::PostMessageA(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         }

@@ -95,6 +95,8 @@ TEST_F(Capture, HotKeyDoesNothingWhileTheWindowIsInFront) {
             ASSERT_TRUE(SetClipboardText("clip"));
             ::PostMessageA(d.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.Item(IDC_MESSAGE)),
                            TRUE);
+            // Focusing selects the whole text; the caret goes to the end after that.
+            ASSERT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(IDC_MESSAGE); }));
             ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 4, 4);
 
             PressKeys({VK_SCROLL});

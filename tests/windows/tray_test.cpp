@@ -287,5 +287,16 @@ TEST(Tray, OtherMouseMessagesFromTheIconDoNothing) {
         &log);
 }
 
+// Start minimized with Minimize to the System Tray: once the dialog's loop has settled, the
+// window is in the tray, not back on the screen.
+TEST(Tray, StartMinimizedEndsInTheTray) {
+    MainWindowHarness harness;
+    harness.settings.WriteNumber("StartMinimized", 1);
+    RunSettled(harness, [&](Driver& d) {
+        EXPECT_FALSE(::IsWindowVisible(d.window));
+        EXPECT_TRUE(TrayIconShown(d.window));
+    });
+}
+
 } // namespace
 } // namespace wrenquil
