@@ -9,9 +9,8 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
-from wine_session import (COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
+from wine_session import (run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
                           registry_tree, set_gateway_scenario, wine)
 
@@ -154,44 +153,17 @@ def check_environment():
     return problems
 
 
-def run_case(function, arguments):
-    """None when the case passed, else why it failed."""
-    try:
-        delete_company_key()
-        function(*arguments)
-        return None
-    except CheckFailed as failure:
-        return str(failure)
-    except Exception as error:  # a broken harness fails the case, it does not stop the run
-        return f"{type(error).__name__}: {error}"
+def stop_wine():
+    subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-w"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def main(filters):
-    problems = check_environment()
-    if problems:
-        print("\n".join(problems), file=sys.stderr)
-        print("0 passed, 1 failed")
-        return 1
-    selected = [c for c in CASES if not filters or any(f in c[0] for f in filters)]
-    passed = failed = 0
-    started = time.monotonic()
     try:
-        for name, function, arguments in selected:
-            case_started = time.monotonic()
-            failure = run_case(function, arguments)
-            seconds = time.monotonic() - case_started
-            if failure is None:
-                passed += 1
-                print(f"ok    {name} ({seconds:.1f} s)", flush=True)
-            else:
-                failed += 1
-                print(f"FAIL  {name} ({seconds:.1f} s): {failure}", flush=True)
+        return run_cases("black-box", CASES, filters, check_environment(), delete_company_key,
+                         lambda: None)
     finally:
-        subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    print(f"black-box run took {time.monotonic() - started:.1f} s")
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed or not selected else 0
+        stop_wine()
 
 
 if __name__ == "__main__":

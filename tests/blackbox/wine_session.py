@@ -6,6 +6,7 @@ the reader waiting."""
 import json
 import os
 import subprocess
+import sys
 import tempfile
 import time
 import urllib.request
@@ -149,3 +150,40 @@ def set_gateway_scenario(name):
     no_proxy = urllib.request.build_opener(urllib.request.ProxyHandler({}))
     with no_proxy.open(url, timeout=5) as answer:
         expect_equal(answer.read(), b"ok", f"gateway scenario {name}")
+
+
+def run_cases(title, cases, filters, problems, prepare, cleanup):
+    """Runs the cases whose names hold one of `filters` (all without any), each after
+    `prepare()`; a failing case runs `cleanup()` before the next, and so does the end of the run.
+    Prints a line a case and the closing `N passed, N failed`; gives the exit status."""
+    if problems:
+        print("\n".join(problems), file=sys.stderr)
+        print("0 passed, 1 failed")
+        return 1
+    selected = [c for c in cases if not filters or any(f in c[0] for f in filters)]
+    passed = failed = 0
+    started = time.monotonic()
+    try:
+        for name, function, arguments in selected:
+            case_started = time.monotonic()
+            try:
+                prepare()
+                function(*arguments)
+                failure = None
+            except CheckFailed as error:
+                failure = str(error)
+            except Exception as error:  # a broken harness fails the case, it does not stop the run
+                failure = f"{type(error).__name__}: {error}"
+            seconds = time.monotonic() - case_started
+            if failure is None:
+                passed += 1
+                print(f"ok    {name} ({seconds:.1f} s)", flush=True)
+            else:
+                failed += 1
+                cleanup()
+                print(f"FAIL  {name} ({seconds:.1f} s): {failure}", flush=True)
+    finally:
+        cleanup()
+    print(f"{title} run took {time.monotonic() - started:.1f} s")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed or not selected else 0

@@ -20,7 +20,7 @@ import zipfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "blackbox"))
-from wine_session import (PROBE_EXE, REPO, WINDOWS_BUILD, CheckFailed,  # noqa: E402
+from wine_session import (run_cases, PROBE_EXE, REPO, WINDOWS_BUILD, CheckFailed,  # noqa: E402
                           RunningProgram, expect_equal, poll, probe, wine)
 
 VERSION = "1.0"
@@ -630,47 +630,12 @@ def stop_windows_programs():
         subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
 
-def run_case(function, arguments):
-    """None when the case passed, else why it failed."""
-    try:
-        reset_prefix()
-        function(*arguments)
-        return None
-    except CheckFailed as failure:
-        stop_windows_programs()
-        return str(failure)
-    except Exception as error:  # a broken harness fails the case, it does not stop the run
-        stop_windows_programs()
-        return f"{type(error).__name__}: {error}"
-
-
 def main(filters):
     global FOLDERS
     problems = check_environment()
-    if problems:
-        print("\n".join(problems), file=sys.stderr)
-        print("0 passed, 1 failed")
-        return 1
-    selected = [c for c in CASES if not filters or any(f in c[0] for f in filters)]
-    passed = failed = 0
-    started = time.monotonic()
-    try:
+    if not problems:
         FOLDERS = Folders()
-        for name, function, arguments in selected:
-            case_started = time.monotonic()
-            failure = run_case(function, arguments)
-            seconds = time.monotonic() - case_started
-            if failure is None:
-                passed += 1
-                print(f"ok    {name} ({seconds:.1f} s)", flush=True)
-            else:
-                failed += 1
-                print(f"FAIL  {name} ({seconds:.1f} s): {failure}", flush=True)
-    finally:
-        stop_windows_programs()
-    print(f"installer run took {time.monotonic() - started:.1f} s")
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed or not selected else 0
+    return run_cases("installer", CASES, filters, problems, reset_prefix, stop_windows_programs)
 
 
 if __name__ == "__main__":
