@@ -21,7 +21,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 export WRENQUIL_WINEPREFIX=${WRENQUIL_WINEPREFIX:-$repo/build/wineprefix-bench}
-port=18443
+port=${WRENQUIL_TEST_PORT:-18443}
 startup_rounds=${BENCH_STARTUP_ROUNDS:-20}
 send_rounds=${BENCH_SEND_ROUNDS:-20}
 recount_blocks=${BENCH_RECOUNT_BLOCKS:-24}

@@ -14,7 +14,7 @@ repo=$(cd "$here/.." && pwd)
 demo_exe=$repo/build/windows/demo/Wrenquil.exe
 probe_exe=$repo/build/windows/wrenquil_probe.exe
 screenshot=$repo/build/demo/screenshot.png
-port=18443
+port=${WRENQUIL_TEST_PORT:-18443}
 sent_status="OK. Message sent"
 
 # The probe's output, or its message on stderr and a failure. Wine's output goes through

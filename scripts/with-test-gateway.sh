@@ -56,7 +56,7 @@ wait_ready() {
 }
 
 # The trusted one listens where the tests and the demo program were built to send.
-start_gateway trusted --log "$run/requests.log" --port "${WRENQUIL_TEST_GATEWAY_FIXED_PORT:-18443}"
+start_gateway trusted --log "$run/requests.log" --port "${WRENQUIL_TEST_PORT:-18443}"
 start_gateway untrusted --untrusted
 wait_ready trusted "${pids[0]}"
 wait_ready untrusted "${pids[1]}"

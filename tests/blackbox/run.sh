@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
-port=18443
+port=${WRENQUIL_TEST_PORT:-18443}
 mkdir -p "$repo/build"
 
 source "$repo/scripts/gateway-port-lock.sh"

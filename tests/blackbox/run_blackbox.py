@@ -14,7 +14,7 @@ from wine_session import (run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, Che
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
                           registry_tree, set_gateway_scenario, wine)
 
-GATEWAY_PORT = "18443"  # built into the demo program
+GATEWAY_PORT = os.environ.get("WRENQUIL_TEST_PORT", "18443")  # built into the demo program
 NOT_LOGGED_IN = "You are not logged in, to login choose Message->Login"
 EMPTY_COUNTER = "0 characters / 0 messages"
 COPIES = REPO / "build" / "blackbox"
