@@ -2,24 +2,24 @@
 
 namespace wrenquil {
 
-bool CStatusBarCtrl::failNextCreate = false;
-
+// Made by this object, so destroyed by it, unless its parent has destroyed it already (the
+// object then forgot it).
 CStatusBarCtrl::~CStatusBarCtrl() {
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+    if (m_hWnd != nullptr) {
         ::DestroyWindow(m_hWnd);
     }
 }
 
 BOOL CStatusBarCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-    if (failNextCreate) {
-        failNextCreate = false;
+    HWND window = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", style, rect.left, rect.top,
+                                    rect.right - rect.left, rect.bottom - rect.top, parent->m_hWnd,
+                                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    if (window != nullptr && !SubclassWindow(window)) {
+        ::DestroyWindow(window);
         return FALSE;
     }
-    m_hWnd = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", style, rect.left, rect.top,
-                               rect.right - rect.left, rect.bottom - rect.top, parent->m_hWnd,
-                               reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                               ::GetModuleHandleA(nullptr), nullptr);
-    return m_hWnd != nullptr;
+    return window != nullptr;
 }
 
 } // namespace wrenquil

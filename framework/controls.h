@@ -35,9 +35,6 @@ public:
         return static_cast<BOOL>(
             SendMessage(SB_SETTEXTA, part | type, reinterpret_cast<LPARAM>(text)));
     }
-
-    // Makes the next Create fail, as a failed creation would.
-    static bool failNextCreate;
 };
 
 class CHotKeyCtrl : public CWnd {

@@ -7,8 +7,6 @@
 
 namespace wrenquil {
 
-UINT CDialog::failCreationOfTemplate = 0;
-
 HWND CDataExchange::Control(int id) const {
     return m_pDlgWnd->GetDlgItem(id);
 }
@@ -53,10 +51,6 @@ const MessageMap* CDialog::GetMessageMap() const {
 CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
 
 INT_PTR CDialog::DoModal() {
-    if (failCreationOfTemplate != 0 && failCreationOfTemplate == templateId_) {
-        failCreationOfTemplate = 0;
-        return -1;
-    }
     HWND owner = parent_ ? parent_->m_hWnd : nullptr;
     if (owner == nullptr && AfxGetMainWnd() != nullptr && AfxGetMainWnd() != this) {
         owner = AfxGetMainWnd()->m_hWnd;

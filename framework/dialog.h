@@ -39,9 +39,6 @@ public:
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
 
-    // Makes the next dialog created from this template fail, as a failed creation would.
-    static UINT failCreationOfTemplate;
-
 protected:
     // WM_INITDIALOG: exchanges data towards the controls; TRUE gives the focus to the first
     // tab stop.

@@ -3,12 +3,31 @@
 #include "app.h"
 
 #include <exception>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 namespace wrenquil {
 namespace {
 
-constexpr char kWrapperProperty[] = "WrenquilWindowObject";
+// Which object a subclassed window belongs to, and the procedure it had before. Kept in the
+// process, so a message costs no system call to find its object.
+struct Subclass {
+    CWnd* object; // null once the object has let go while another procedure sat on top of ours
+    WNDPROC original;
+};
+std::mutex subclassesMutex;
+std::unordered_map<HWND, Subclass> subclasses;
+
+bool FindSubclass(HWND window, Subclass* found) {
+    const std::lock_guard<std::mutex> lock(subclassesMutex);
+    const auto it = subclasses.find(window);
+    if (it == subclasses.end()) {
+        return false;
+    }
+    *found = it->second;
+    return true;
+}
 
 const MessageMapEntry* FindEntry(const MessageMap* map, UINT message, WPARAM wParam) {
     for (; map != nullptr; map = map->base) {
@@ -47,36 +66,83 @@ std::string CWnd::GetWindowText() const {
 }
 
 bool CWnd::SubclassWindow(HWND window) {
-    if (window == nullptr || !::SetPropA(window, kWrapperProperty, this)) {
+    if (window == nullptr || ::IsWindow(window) == FALSE) {
         return false;
     }
-    m_hWnd = window;
+    {
+        const std::lock_guard<std::mutex> lock(subclassesMutex);
+        if (subclasses.count(window) != 0) {
+            return false; // one object per window
+        }
+        subclasses[window] = {this, nullptr};
+    }
     // 64-bit: the pointer-sized call, never the 32-bit GWL_WNDPROC one.
     originalProc_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
-    return originalProc_ != nullptr;
+    const std::lock_guard<std::mutex> lock(subclassesMutex);
+    if (originalProc_ == nullptr) {
+        subclasses.erase(window);
+        return false;
+    }
+    subclasses[window].original = originalProc_;
+    m_hWnd = window;
+    return true;
 }
 
+// Puts the original procedure back only while ours is the one on top: replacing a later
+// subclasser's procedure would cut it out of the chain. Otherwise our procedure stays in the
+// chain and just passes messages on until the window is destroyed.
 void CWnd::Detach() {
-    if (m_hWnd != nullptr && originalProc_ != nullptr && ::IsWindow(m_hWnd)) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
-        ::RemovePropA(m_hWnd, kWrapperProperty);
+    if (m_hWnd != nullptr && originalProc_ != nullptr) {
+        const bool onTop = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) ==
+                           &CWnd::SubclassProc;
+        if (onTop) {
+            ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc_));
+        }
+        const std::lock_guard<std::mutex> lock(subclassesMutex);
+        const auto it = subclasses.find(m_hWnd);
+        if (it != subclasses.end() && it->second.object == this) {
+            if (onTop) {
+                subclasses.erase(it);
+            } else {
+                it->second.object = nullptr;
+            }
+        }
+    }
+    originalProc_ = nullptr;
+    m_hWnd = nullptr;
+}
+
+void CWnd::Forget() {
+    {
+        const std::lock_guard<std::mutex> lock(subclassesMutex);
+        subclasses.erase(m_hWnd);
     }
     originalProc_ = nullptr;
     m_hWnd = nullptr;
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<CWnd*>(::GetPropA(window, kWrapperProperty));
-    if (self == nullptr) {
+    Subclass subclass{};
+    if (!FindSubclass(window, &subclass)) {
         return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+    CWnd* self = subclass.object;
+    if (self == nullptr) {
+        const LRESULT passed =
+            ::CallWindowProcA(subclass.original, window, message, wParam, lParam);
+        if (message == WM_NCDESTROY) {
+            const std::lock_guard<std::mutex> lock(subclassesMutex);
+            subclasses.erase(window);
+        }
+        return passed;
     }
     const Message outer = self->current_;
     self->current_ = {message, wParam, lParam};
     LRESULT result = 0;
     if (message == WM_NCDESTROY) {
         result = self->Default();
-        self->Detach();
+        self->Forget(); // the handle may name another window from now on
         return result;
     }
     result = self->WindowProc(message, wParam, lParam);

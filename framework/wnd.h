@@ -68,7 +68,8 @@ public:
     }
 
     // Routes the window's messages through this object's message table; messages the table
-    // does not name reach the window's own procedure. Undone when the window is destroyed.
+    // does not name reach the window's own procedure. The object forgets the window when it is
+    // destroyed, and lets go of it when the object goes first.
     bool SubclassWindow(HWND window);
 
     // The table of this class and, through `base`, of the classes it derives from.
@@ -92,7 +93,9 @@ private:
         LPARAM lParam;
     };
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Lets go of a window that lives on (the object is going), or of one being destroyed.
     void Detach();
+    void Forget();
 
     WNDPROC originalProc_ = nullptr;
     Message current_{};

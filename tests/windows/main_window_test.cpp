@@ -9,6 +9,8 @@
 
 #include <shellapi.h>
 
+#include <atomic>
+
 #include <gtest/gtest.h>
 
 namespace wrenquil {
@@ -289,9 +291,30 @@ TEST(MainWindow, StartMinimizedMinimisesOnlyAtTheFirstShowing) {
     }
 }
 
+// Refuses, on the thread that runs the window, the creation of every status bar and of the
+// next Login dialog once asked to: the system then fails those creations as it would for real.
+std::atomic<bool> refuseLoginDialog{false};
+LRESULT CALLBACK RefuseCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        char className[64] = {};
+        ::GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof className);
+        const bool login = !IS_INTRESOURCE(create->lpszName) && create->lpszName != nullptr &&
+                           std::string(create->lpszName) == "Login";
+        if (std::string(className) == STATUSCLASSNAMEA ||
+            (login && refuseLoginDialog.exchange(false))) {
+            return 1;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(MainWindow, GoesOnWithoutAStatusBarOrWhenTheLoginDialogCannotBeCreated) {
     MainWindowHarness harness;
-    harness.beforeRun = [] { CStatusBarCtrl::failNextCreate = true; };
+    HHOOK hook = nullptr;
+    harness.beforeRun = [&] {
+        hook = ::SetWindowsHookExA(WH_CBT, &RefuseCreation, nullptr, ::GetCurrentThreadId());
+    };
     harness.Run(
         [&](Driver& d) {
             HWND box = d.WaitForDialog("Wrenquil");
@@ -302,14 +325,15 @@ TEST(MainWindow, GoesOnWithoutAStatusBarOrWhenTheLoginDialogCannotBeCreated) {
             EXPECT_EQ(d.Item(IDC_STATUSBAR), nullptr);
             EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGIN)); // the login state is set up all the same
 
-            CDialog::failCreationOfTemplate = IDD_LOGIN;
+            refuseLoginDialog = true;
             d.Command(ID_MESSAGE_LOGIN);
-            EXPECT_TRUE(WaitUntil([] { return CDialog::failCreationOfTemplate == 0; }));
+            EXPECT_TRUE(WaitUntil([] { return !refuseLoginDialog; }));
             d.Type(IDC_MESSAGE, "still running");
             EXPECT_TRUE(d.MenuEnabled(ID_MESSAGE_LOGIN));
             EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_LOGOFF));
         },
         false);
+    ::UnhookWindowsHookEx(hook);
     EXPECT_EQ(harness.login.loggedIn, 0);
 }
 
