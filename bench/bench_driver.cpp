@@ -19,6 +19,7 @@
 // One line per timed sample on stdout: "FIGURE LABEL MILLISECONDS". Exit code 0, or 1 with a
 // message on stderr.
 #include "res/resource.h"
+#include "wrenquil_version.h"
 
 #include <windows.h>
 
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr char kMainWindowTitle[] = "Wrenquil v1.0";
+constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
 constexpr char kSettingsKey[] = "Software\\Halvory Limited";
 constexpr DWORD kPollMs = 1;           // between two looks at what is being waited for
 constexpr LONGLONG kShortPollUs = 200; // the same, where a look costs no server request

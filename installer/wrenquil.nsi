@@ -1,7 +1,9 @@
 ; Wrenquil's installer. scripts/package.sh builds it (`make package`):
 ;
 ;   makensis -DEXE_FILE=<Wrenquil.exe> -DREADME_FILE=<README.txt> -DOUT_FILE=<setup.exe> \
-;            -DVERSION=1.0 installer/wrenquil.nsi
+;            -DVERSION=<major.minor> -DWINDOW_TITLE=<main window title> installer/wrenquil.nsi
+;
+; (the version and the title come from the build: CMake's project version).
 ;
 ; It installs for the current user, without elevation, into %LOCALAPPDATA%\Programs\Wrenquil
 ; (or the folder chosen, /D=... on the command line), writes "ExePath" (which the program
@@ -22,11 +24,11 @@ SetDateSave off
 SetCompressor /SOLID lzma
 CRCCheck on
 
-!ifndef EXE_FILE | README_FILE | OUT_FILE | VERSION
-  !error "run through scripts/package.sh (EXE_FILE, README_FILE, OUT_FILE and VERSION are needed)"
+!ifndef EXE_FILE | README_FILE | OUT_FILE | VERSION | WINDOW_TITLE
+  !error "run through scripts/package.sh (EXE_FILE, README_FILE, OUT_FILE, VERSION and WINDOW_TITLE are needed)"
 !endif
 
-; The installer's version must be the one the program carries (res/version.rc).
+; The installer's version must be the one the program carries.
 !getdllversion "${EXE_FILE}" EXE_VERSION_
 !if "${EXE_VERSION_1}.${EXE_VERSION_2}" != "${VERSION}"
   !error "Wrenquil.exe says version ${EXE_VERSION_1}.${EXE_VERSION_2}, the package ${VERSION}"
@@ -42,9 +44,8 @@ CRCCheck on
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Wrenquil"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "Wrenquil"
-; What a running Wrenquil holds: its single-instance semaphore and its main window.
+; What a running Wrenquil holds: its single-instance semaphore and its main window (WINDOW_TITLE).
 !define SEMAPHORE_NAME "WrenquilSemaphore"
-!define WINDOW_TITLE "Wrenquil v1.0"
 !define EXIT_RUNNING 3
 !define SYNCHRONIZE 0x00100000
 

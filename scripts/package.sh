@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `make package`: sets up, builds the release program (build/windows/Wrenquil.exe) and makes
-#   dist/Wrenquil-1.0-setup.exe     the installer (installer/wrenquil.nsi, built with NSIS)
-#   dist/Wrenquil-1.0-portable.zip  Wrenquil.exe and README.txt, to unzip anywhere
+#   dist/Wrenquil-<version>-setup.exe     the installer (installer/wrenquil.nsi, built with NSIS)
+#   dist/Wrenquil-<version>-portable.zip  Wrenquil.exe and README.txt, to unzip anywhere
+# with the version and the window title the build made from CMake's project version.
 # Both are reproducible: the same sources give the same bytes, whatever the build tree's path
 # and the files' times (tests/installer/ checks it with a second, clean build).
 #
@@ -10,7 +11,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
-version=1.0
 # Every file in the zip carries this time.
 zip_time="2026-01-01 00:00:00"
 
@@ -40,19 +40,22 @@ else
   cmake --build "$build_dir" --target wrenquil_release -j2
 fi
 exe=$build_dir/Wrenquil.exe
+generated() { sed -n "s/^#define $1 \"\(.*\)\"$/\1/p" "$build_dir/generated/wrenquil_version.h"; }
+title=$(generated WRENQUIL_MAIN_WINDOW_TITLE)
+version=${title##* v}
 
 # The files as they are shipped: the README with Windows line ends.
 stage=$build_dir/package
 rm -rf "$stage"
 mkdir -p "$stage" "$dist_dir"
 cp "$exe" "$stage/Wrenquil.exe"
-sed 's/\r*$/\r/' packaging/README-Windows.txt >"$stage/README.txt"
+sed -e "s/@VERSION@/$version/g" -e 's/\r*$/\r/' packaging/README-Windows.txt >"$stage/README.txt"
 
 setup=$dist_dir/Wrenquil-$version-setup.exe
 portable=$dist_dir/Wrenquil-$version-portable.zip
 
 # Written next to their final names and moved there when complete.
-makensis -V2 -DVERSION="$version" -DEXE_FILE="$stage/Wrenquil.exe" \
+makensis -V2 -DVERSION="$version" -DWINDOW_TITLE="$title" -DEXE_FILE="$stage/Wrenquil.exe" \
   -DREADME_FILE="$stage/README.txt" -DOUT_FILE="$setup.part" installer/wrenquil.nsi
 mv "$setup.part" "$setup"
 

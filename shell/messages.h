@@ -1,13 +1,15 @@
 // The main window's private messages and the names other instances find it by.
 #pragma once
 
+#include "wrenquil_version.h"
+
 #include <windows.h>
 
 namespace wrenquil {
 
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 2;     // the tray icon's callback
 inline constexpr UINT WM_PASTECLIPBOARD = WM_USER + 3; // a second start: paste and recount
-inline constexpr char kMainWindowTitle[] = "Wrenquil v1.0";
+inline constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
 inline constexpr char kSemaphoreName[] = "WrenquilSemaphore";
 
 } // namespace wrenquil

@@ -2,6 +2,7 @@
 // subcommand per call, for the black-box tests and the demo. Exit code 0 on success, 1 with a
 // message on stderr when the check or the action failed, 2 for a wrong command line.
 #include "res/resource.h"
+#include "wrenquil_version.h"
 
 #include <windows.h>
 
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr char kMainWindowTitle[] = "Wrenquil v1.0";
+constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
 constexpr char kLoginTitle[] = "Login";
 constexpr char kDialogClass[] = "#32770";
 constexpr double kDefaultSeconds = 10;
