@@ -6,38 +6,34 @@
 namespace wrenquil {
 namespace {
 
-CWinApp* theApp = nullptr;
-constexpr UINT kAppTitleString = 0xE000;
+CWinApp* currentApp = nullptr;
 
 } // namespace
 
 CWinApp::CWinApp(const char* appName) : appName_(appName ? appName : "") {
-    theApp = this;
+    currentApp = this;
 }
 
 CWinApp::~CWinApp() {
-    if (theApp == this) {
-        theApp = nullptr;
+    if (currentApp == this) {
+        currentApp = nullptr;
     }
 }
 
 CWinApp* AfxGetApp() {
-    return theApp;
+    return currentApp;
 }
 
 HINSTANCE AfxGetInstanceHandle() {
-    return theApp && theApp->m_hInstance ? theApp->m_hInstance : ::GetModuleHandleA(nullptr);
+    return currentApp && currentApp->m_hInstance ? currentApp->m_hInstance
+                                                 : ::GetModuleHandleA(nullptr);
 }
 
 CWnd* AfxGetMainWnd() {
-    return theApp ? theApp->m_pMainWnd : nullptr;
+    return currentApp ? currentApp->m_pMainWnd : nullptr;
 }
 
 std::string DeriveApplicationName(HINSTANCE instance) {
-    char title[256];
-    if (::LoadStringA(instance, kAppTitleString, title, sizeof title) > 0) {
-        return title;
-    }
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(instance, path, MAX_PATH);
     *::PathFindExtensionA(path) = '\0';
@@ -47,14 +43,6 @@ std::string DeriveApplicationName(HINSTANCE instance) {
 void RegisterCommonControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_HOTKEY_CLASS};
     ::InitCommonControlsEx(&controls);
-}
-
-bool CWinApp::OnCmdMsg(UINT id) {
-    if (id == ID_HELP) {
-        OnHelp();
-        return true;
-    }
-    return false;
 }
 
 int CWinApp::Run(HINSTANCE instance) {

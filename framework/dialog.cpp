@@ -39,8 +39,8 @@ void DDX_Check(CDataExchange* exchange, int id, int& value) {
 }
 
 const MessageMapEntry CDialog::messageEntries[] = {
-    OnCommand(IDOK, &CDialog::HandleOk),
-    OnCommand(IDCANCEL, &CDialog::HandleCancel),
+    MessageRows<CDialog>::OnCommand(IDOK, &CDialog::OnOK),
+    MessageRows<CDialog>::OnCommand(IDCANCEL, &CDialog::OnCancel),
 };
 const MessageMap CDialog::messageMap{&CWnd::messageMap, messageEntries, std::size(messageEntries)};
 
@@ -75,10 +75,9 @@ INT_PTR CALLBACK CDialog::StartProc(HWND window, UINT message, WPARAM, LPARAM lP
     return TRUE;
 }
 
-BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+void CDialog::UpdateData(BOOL saveAndValidate) {
     CDataExchange exchange(this, saveAndValidate);
     DoDataExchange(&exchange);
-    return TRUE;
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -33,7 +33,7 @@ public:
     // Runs the dialog until it ends; -1 when it could not be created.
     virtual INT_PTR DoModal();
     void EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
-    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    void UpdateData(BOOL saveAndValidate = TRUE);
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
     const MessageMap* GetMessageMap() const override;
@@ -44,6 +44,7 @@ protected:
     // tab stop.
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange* exchange);
+    // IDOK and IDCANCEL, whatever sends them (buttons, Enter, Esc, the close box).
     virtual void OnOK();
     virtual void OnCancel();
 
@@ -52,8 +53,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK StartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void HandleOk() { OnOK(); }
-    void HandleCancel() { OnCancel(); }
     static const MessageMapEntry messageEntries[];
 };
 

@@ -1,7 +1,5 @@
 #include "wnd.h"
 
-#include "app.h"
-
 #include <exception>
 #include <mutex>
 #include <unordered_map>
@@ -154,11 +152,6 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnWndMsg(message, wParam, lParam, &result)) {
         return result;
-    }
-    // Menu commands no window handles go to the application's own command table.
-    if (message == WM_COMMAND && HIWORD(wParam) == 0 && AfxGetApp() != nullptr &&
-        AfxGetApp()->OnCmdMsg(LOWORD(wParam))) {
-        return 0;
     }
     return Default();
 }

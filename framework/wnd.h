@@ -30,21 +30,26 @@ struct MessageMap {
     std::size_t count;
 };
 
-template <typename T>
-MessageMapEntry OnMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
-    return {message, 0, 0, nullptr, static_cast<MessageHandler>(handler), nullptr};
-}
-template <typename T>
-MessageMapEntry OnRegisteredMessage(const UINT& message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
-    return {0, 0, 0, &message, static_cast<MessageHandler>(handler), nullptr};
-}
-template <typename T> MessageMapEntry OnCommand(UINT id, void (T::*handler)()) {
-    return {WM_COMMAND, 0, id, nullptr, nullptr, static_cast<CommandHandler>(handler)};
-}
-template <typename T>
-MessageMapEntry OnNotification(UINT notification, UINT id, void (T::*handler)()) {
-    return {WM_COMMAND, notification, id, nullptr, nullptr, static_cast<CommandHandler>(handler)};
-}
+// The rows of class Owner's table. A handler must be a member of Owner or of a class it
+// derives from: the table can never call a member of some other window's class.
+template <typename Owner> struct MessageRows {
+    using OwnerMessageHandler = LRESULT (Owner::*)(WPARAM, LPARAM);
+    using OwnerCommandHandler = void (Owner::*)();
+
+    static MessageMapEntry OnMessage(UINT message, OwnerMessageHandler handler) {
+        return {message, 0, 0, nullptr, static_cast<MessageHandler>(handler), nullptr};
+    }
+    static MessageMapEntry OnRegisteredMessage(const UINT& message, OwnerMessageHandler handler) {
+        return {0, 0, 0, &message, static_cast<MessageHandler>(handler), nullptr};
+    }
+    static MessageMapEntry OnCommand(UINT id, OwnerCommandHandler handler) {
+        return {WM_COMMAND, 0, id, nullptr, nullptr, static_cast<CommandHandler>(handler)};
+    }
+    static MessageMapEntry OnNotification(UINT notification, UINT id, OwnerCommandHandler handler) {
+        return {WM_COMMAND, notification, id,
+                nullptr,    nullptr,      static_cast<CommandHandler>(handler)};
+    }
+};
 
 class CWnd {
 public:

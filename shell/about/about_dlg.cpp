@@ -8,11 +8,16 @@
 #include <iterator>
 
 namespace wrenquil {
+namespace {
+
+using Rows = MessageRows<CAboutDlg>;
+
+} // namespace
 
 CAboutDlg::ShellExecuteFunction CAboutDlg::shellExecute = &::ShellExecuteA;
 
 const MessageMapEntry CAboutDlg::messageEntries[] = {
-    OnNotification(STN_CLICKED, IDC_HOMEPAGE, &CAboutDlg::OpenHomePage),
+    Rows::OnNotification(STN_CLICKED, IDC_HOMEPAGE, &CAboutDlg::OpenHomePage),
 };
 const MessageMap CAboutDlg::messageMap{&CDialog::messageMap, messageEntries,
                                        std::size(messageEntries)};

@@ -29,7 +29,6 @@ BOOL CWrenquilApp::InitInstance() {
         }
         return FALSE;
     }
-    SetRegistryKey(kCompanyKey);
     Win32Registry registry;
     const SettingsStore settings(registry, ApplicationName());
     CWrenquilDlg mainWindow(theLoginState, thePreferences, settings);

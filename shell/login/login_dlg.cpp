@@ -2,19 +2,7 @@
 
 #include "res/resource.h"
 
-#include <iterator>
-
 namespace wrenquil {
-
-const MessageMapEntry CLoginDlg::messageEntries[] = {
-    OnCommand(IDOK, &CLoginDlg::OnLoginOk),
-};
-const MessageMap CLoginDlg::messageMap{&CDialog::messageMap, messageEntries,
-                                       std::size(messageEntries)};
-
-const MessageMap* CLoginDlg::GetMessageMap() const {
-    return &messageMap;
-}
 
 CLoginDlg::CLoginDlg(LoginState& login) : CDialog(IDD_LOGIN), login_(login) {}
 
@@ -31,7 +19,7 @@ BOOL CLoginDlg::OnInitDialog() {
     return FALSE; // the focus is set
 }
 
-void CLoginDlg::OnLoginOk() {
+void CLoginDlg::OnOK() {
     if (userNameEdit_.GetWindowTextLength() == 0) {
         ::MessageBoxA(m_hWnd, "Enter Username", "Info", MB_OK);
         userNameEdit_.SetFocus();

@@ -12,15 +12,11 @@ class CLoginDlg : public CDialog {
 public:
     explicit CLoginDlg(LoginState& login);
 
-    const MessageMap* GetMessageMap() const override;
-    static const MessageMap messageMap;
-
 private:
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
     void OnCancel() override { EndDialog(1); }
-    void OnLoginOk();
-    static const MessageMapEntry messageEntries[];
 
     LoginState& login_;
     CEdit userNameEdit_;

@@ -3,10 +3,15 @@
 #include <iterator>
 
 namespace wrenquil {
+namespace {
+
+using Rows = MessageRows<CExtEdit>;
+
+} // namespace
 
 const MessageMapEntry CExtEdit::messageEntries[] = {
-    OnMessage(WM_CHAR, &CExtEdit::OnChar),
-    OnMessage(WM_KEYDOWN, &CExtEdit::OnKeyDown),
+    Rows::OnMessage(WM_CHAR, &CExtEdit::OnChar),
+    Rows::OnMessage(WM_KEYDOWN, &CExtEdit::OnKeyDown),
 };
 const MessageMap CExtEdit::messageMap{&CEdit::messageMap, messageEntries,
                                       std::size(messageEntries)};

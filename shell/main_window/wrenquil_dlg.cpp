@@ -23,6 +23,8 @@
 namespace wrenquil {
 namespace {
 
+using Rows = MessageRows<CWrenquilDlg>;
+
 constexpr int kStatusBarHeight = 25;
 constexpr double kLoginPartShare = 0.72; // of the window's outer width
 
@@ -32,36 +34,36 @@ UINT taskbarCreatedMessage = 0;
 } // namespace
 
 const MessageMapEntry CWrenquilDlg::messageEntries[] = {
-    OnMessage(WM_TRAYNOTIFY, &CWrenquilDlg::OnTrayNotify),
-    OnMessage(WM_PASTECLIPBOARD, &CWrenquilDlg::OnPasteClipboard),
-    OnMessage(WM_HOTKEY, &CWrenquilDlg::OnHotKey),
-    OnMessage(WM_SYSCOMMAND, &CWrenquilDlg::OnDefault),
-    OnMessage(WM_PAINT, &CWrenquilDlg::OnPaint),
-    OnMessage(WM_QUERYDRAGICON, &CWrenquilDlg::OnQueryDragIcon),
-    OnNotification(BN_CLICKED, IDC_ADD_TRAY, &CWrenquilDlg::OnAddTray),
-    OnNotification(BN_CLICKED, IDC_REMOVE_TRAY, &CWrenquilDlg::OnRemoveTray),
-    OnMessage(WM_DESTROY, &CWrenquilDlg::OnDestroy),
-    OnMessage(WM_SIZE, &CWrenquilDlg::OnSize),
-    OnCommand(ID_APP_ABOUT, &CWrenquilDlg::OnAbout),
-    OnCommand(ID_TRAY_EXIT, &CWrenquilDlg::OnExit),
-    OnCommand(ID_TRAY_RESTORE, &CWrenquilDlg::OnTrayRestore),
-    OnCommand(ID_MESSAGE_HIDE, &CWrenquilDlg::HideToTray),
-    OnCommand(ID_HELP_ABOUT, &CWrenquilDlg::OnAbout),
-    OnCommand(ID_MESSAGE_EXIT, &CWrenquilDlg::OnExit),
-    OnMessage(WM_CLOSE, &CWrenquilDlg::OnClose),
-    OnCommand(ID_TRAY_LOGIN, &CWrenquilDlg::OnLogin),
-    OnCommand(ID_TRAY_LOGOFF, &CWrenquilDlg::OnLogoff),
-    OnCommand(ID_MESSAGE_LOGIN, &CWrenquilDlg::OnLogin),
-    OnCommand(ID_MESSAGE_LOGOFF, &CWrenquilDlg::OnLogoff),
-    OnNotification(EN_CHANGE, IDC_MESSAGE, &CWrenquilDlg::OnMessageChange),
-    OnNotification(BN_CLICKED, IDC_SEND, &CWrenquilDlg::OnSend),
-    OnCommand(ID_MESSAGE_SEND, &CWrenquilDlg::OnSend),
-    OnCommand(ID_TRAY_PREFERENCES, &CWrenquilDlg::OnPreferences),
-    OnCommand(ID_OPTIONS_PREFERENCES, &CWrenquilDlg::OnPreferences),
-    OnMessage(WM_SHOWWINDOW, &CWrenquilDlg::OnShowWindow),
-    OnNotification(EN_CHANGE, IDC_MOBILE, &CWrenquilDlg::OnMobileChange),
-    OnMessage(WM_CHAR, &CWrenquilDlg::OnDefault),
-    OnRegisteredMessage(taskbarCreatedMessage, &CWrenquilDlg::OnTaskbarCreated),
+    Rows::OnMessage(WM_TRAYNOTIFY, &CWrenquilDlg::OnTrayNotify),
+    Rows::OnMessage(WM_PASTECLIPBOARD, &CWrenquilDlg::OnPasteClipboard),
+    Rows::OnMessage(WM_HOTKEY, &CWrenquilDlg::OnHotKey),
+    Rows::OnMessage(WM_SYSCOMMAND, &CWrenquilDlg::OnDefault),
+    Rows::OnMessage(WM_PAINT, &CWrenquilDlg::OnPaint),
+    Rows::OnMessage(WM_QUERYDRAGICON, &CWrenquilDlg::OnQueryDragIcon),
+    Rows::OnNotification(BN_CLICKED, IDC_ADD_TRAY, &CWrenquilDlg::OnAddTray),
+    Rows::OnNotification(BN_CLICKED, IDC_REMOVE_TRAY, &CWrenquilDlg::OnRemoveTray),
+    Rows::OnMessage(WM_DESTROY, &CWrenquilDlg::OnDestroy),
+    Rows::OnMessage(WM_SIZE, &CWrenquilDlg::OnSize),
+    Rows::OnCommand(ID_APP_ABOUT, &CWrenquilDlg::OnAbout),
+    Rows::OnCommand(ID_TRAY_EXIT, &CWrenquilDlg::OnExit),
+    Rows::OnCommand(ID_TRAY_RESTORE, &CWrenquilDlg::OnTrayRestore),
+    Rows::OnCommand(ID_MESSAGE_HIDE, &CWrenquilDlg::HideToTray),
+    Rows::OnCommand(ID_HELP_ABOUT, &CWrenquilDlg::OnAbout),
+    Rows::OnCommand(ID_MESSAGE_EXIT, &CWrenquilDlg::OnExit),
+    Rows::OnMessage(WM_CLOSE, &CWrenquilDlg::OnClose),
+    Rows::OnCommand(ID_TRAY_LOGIN, &CWrenquilDlg::OnLogin),
+    Rows::OnCommand(ID_TRAY_LOGOFF, &CWrenquilDlg::OnLogoff),
+    Rows::OnCommand(ID_MESSAGE_LOGIN, &CWrenquilDlg::OnLogin),
+    Rows::OnCommand(ID_MESSAGE_LOGOFF, &CWrenquilDlg::OnLogoff),
+    Rows::OnNotification(EN_CHANGE, IDC_MESSAGE, &CWrenquilDlg::OnMessageChange),
+    Rows::OnNotification(BN_CLICKED, IDC_SEND, &CWrenquilDlg::OnSend),
+    Rows::OnCommand(ID_MESSAGE_SEND, &CWrenquilDlg::OnSend),
+    Rows::OnCommand(ID_TRAY_PREFERENCES, &CWrenquilDlg::OnPreferences),
+    Rows::OnCommand(ID_OPTIONS_PREFERENCES, &CWrenquilDlg::OnPreferences),
+    Rows::OnMessage(WM_SHOWWINDOW, &CWrenquilDlg::OnShowWindow),
+    Rows::OnNotification(EN_CHANGE, IDC_MOBILE, &CWrenquilDlg::OnMobileChange),
+    Rows::OnMessage(WM_CHAR, &CWrenquilDlg::OnDefault),
+    Rows::OnRegisteredMessage(taskbarCreatedMessage, &CWrenquilDlg::OnTaskbarCreated),
 };
 const MessageMap CWrenquilDlg::messageMap{&CDialog::messageMap, messageEntries,
                                           std::size(messageEntries)};

@@ -9,14 +9,18 @@
 #include <iterator>
 
 namespace wrenquil {
+namespace {
+
+using Rows = MessageRows<CPreferencesDlg>;
+
+} // namespace
 
 const MessageMapEntry CPreferencesDlg::messageEntries[] = {
-    OnCommand(IDOK, &CPreferencesDlg::AcceptPreferences),
-    OnNotification(BN_CLICKED, IDC_START_MINIMIZED, &CPreferencesDlg::ReadCheckStates),
-    OnNotification(BN_CLICKED, IDC_MINIMIZE_TO_TRAY, &CPreferencesDlg::ReadCheckStates),
-    OnNotification(BN_CLICKED, IDC_ALWAYS_SHOW_ICON, &CPreferencesDlg::ReadCheckStates),
-    OnNotification(BN_CLICKED, IDC_RUN_AT_STARTUP, &CPreferencesDlg::ReadCheckStates),
-    OnNotification(BN_CLICKED, IDC_AUTO_LOGON, &CPreferencesDlg::AutoLogonClicked),
+    Rows::OnNotification(BN_CLICKED, IDC_START_MINIMIZED, &CPreferencesDlg::ReadCheckStates),
+    Rows::OnNotification(BN_CLICKED, IDC_MINIMIZE_TO_TRAY, &CPreferencesDlg::ReadCheckStates),
+    Rows::OnNotification(BN_CLICKED, IDC_ALWAYS_SHOW_ICON, &CPreferencesDlg::ReadCheckStates),
+    Rows::OnNotification(BN_CLICKED, IDC_RUN_AT_STARTUP, &CPreferencesDlg::ReadCheckStates),
+    Rows::OnNotification(BN_CLICKED, IDC_AUTO_LOGON, &CPreferencesDlg::AutoLogonClicked),
 };
 const MessageMap CPreferencesDlg::messageMap{&CDialog::messageMap, messageEntries,
                                              std::size(messageEntries)};

@@ -33,6 +33,7 @@ public:
 private:
     void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
+    void OnOK() override { AcceptPreferences(); }
     void OnCancel() override { EndDialog(1); }
     void AcceptPreferences();
     void ApplyHotKey(HotKey chosen);

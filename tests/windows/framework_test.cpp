@@ -77,7 +77,8 @@ private:
     LRESULT OnFail(WPARAM, LPARAM) { throw std::runtime_error("the handler failed"); }
     static const MessageMapEntry entries[];
 };
-const MessageMapEntry Failing::entries[] = {OnMessage(WM_APP, &Failing::OnFail)};
+const MessageMapEntry Failing::entries[] = {
+    MessageRows<Failing>::OnMessage(WM_APP, &Failing::OnFail)};
 const MessageMap Failing::messageMap{&CWnd::messageMap, entries, 1};
 
 TEST(MessageMap, AnExceptionFromAHandlerIsShownAndTheWindowGoesOn) {

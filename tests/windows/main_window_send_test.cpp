@@ -16,7 +16,8 @@ protected:
     void SetUp() override {
         gateway_ = TestGatewayFromEnvironment();
         if (!gateway_ || gateway_->port != WRENQUIL_TEST_PORT) {
-            GTEST_SKIP() << "needs the test gateway on the port built in (scripts/with-test-gateway.sh)";
+            GTEST_SKIP()
+                << "needs the test gateway on the port built in (scripts/with-test-gateway.sh)";
         }
         harness_.settings.WriteNumber("AutoLogon", 1);
         harness_.settings.SaveCredentials(true, "ann", "p&ss word", "");
