@@ -26,21 +26,6 @@ const std::uint8_t* DataOrEmpty(const std::vector<std::uint8_t>& bytes) {
 
 } // namespace
 
-std::string ApplicationNameFromPath(std::string_view exePath) {
-    const std::size_t slash = exePath.find_last_of("\\/:");
-    std::string_view name = slash == std::string_view::npos ? exePath : exePath.substr(slash + 1);
-    // As the shell finds an extension: the last dot, unless a blank follows it.
-    std::size_t dot = std::string_view::npos;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '.') {
-            dot = i;
-        } else if (name[i] == ' ') {
-            dot = std::string_view::npos;
-        }
-    }
-    return std::string(name.substr(0, dot));
-}
-
 SettingsStore::SettingsStore(RegistryApi& registry, std::string applicationName)
     : registry_(registry), applicationName_(std::move(applicationName)) {}
 

@@ -25,9 +25,6 @@ inline constexpr char kMachineRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentV
 inline constexpr char kUserRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValue[] = "Wrenquil";
 
-// The program file's name without its directory and its last extension.
-std::string ApplicationNameFromPath(std::string_view exePath);
-
 class SettingsStore {
 public:
     SettingsStore(RegistryApi& registry, std::string applicationName);

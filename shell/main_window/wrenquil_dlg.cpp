@@ -83,7 +83,6 @@ CWrenquilDlg::~CWrenquilDlg() = default;
 
 void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
     DDX_Control(exchange, IDC_MESSAGE, messageEdit);
-    DDX_Text(exchange, IDC_MESSAGE, messageText);
     DDX_Control(exchange, IDC_SEND, sendButton);
     DDX_Control(exchange, IDC_MOBILE, mobileEdit);
 }

@@ -96,7 +96,6 @@ private:
     CStatusBarCtrl statusBar;
     CEdit mobileEdit;
     CExtEdit messageEdit;
-    std::string messageText;
     HICON icon;
     CButton sendButton;
 };

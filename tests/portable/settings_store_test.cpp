@@ -110,20 +110,7 @@ TEST(SettingsStore, RunAtStartupFallsBackToTheUsersRunKeyAndReportsWhatExists) {
     EXPECT_TRUE(store.ApplyRunAtStartup(false));
 }
 
-TEST(SettingsStore, TheSectionFollowsTheProgramFilesBaseName) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"C:\\Program Files\\Wrenquil\\Wrenquil.exe", "Wrenquil"},
-        {"C:\\tools\\Sms.exe", "Sms"},
-        {"C:\\tools\\a.b.exe", "a.b"},
-        {"C:\\tools\\noext", "noext"},
-        {"C:\\my.dir\\prog", "prog"},
-        {"D:Wren.EXE", "Wren"},
-        {"C:/unix/style.exe", "style"},
-        {"C:\\x\\name.with space", "name.with space"},
-    };
-    for (const auto& [path, name] : cases) {
-        EXPECT_EQ(ApplicationNameFromPath(path), name) << path;
-    }
+TEST(SettingsStore, TheSectionFollowsTheApplicationName) {
     MemoryRegistry registry;
     SettingsStore(registry, "Sms").WriteNumber("AutoLogon", 1);
     RegKey key = 0;
