@@ -28,13 +28,10 @@ const MessageMap* CAboutDlg::GetMessageMap() const {
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
-void CAboutDlg::DoDataExchange(CDataExchange* exchange) {
-    DDX_Control(exchange, IDC_HOMEPAGE, homePage_);
-}
-
 BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ConvertStaticToHyperlink(homePage_.m_hWnd);
+    // The link's static is subclassed by the hyperlink routine alone, never by a wrapper too.
+    ConvertStaticToHyperlink(GetDlgItem(IDC_HOMEPAGE));
     return TRUE;
 }
 

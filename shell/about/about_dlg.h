@@ -1,7 +1,6 @@
 // The About box: name, version, copyright, the maker's home page as a link, the disclaimer.
 #pragma once
 
-#include "framework/controls.h"
 #include "framework/dialog.h"
 
 namespace wrenquil {
@@ -20,12 +19,9 @@ public:
     static ShellExecuteFunction shellExecute;
 
 private:
-    void DoDataExchange(CDataExchange* exchange) override;
     BOOL OnInitDialog() override;
     void OpenHomePage();
     static const MessageMapEntry messageEntries[];
-
-    CStatic homePage_;
 };
 
 } // namespace wrenquil
