@@ -5,6 +5,7 @@
 #include "core/settings/preferences.h"
 #include "core/settings/settings_store.h"
 #include "framework/app.h"
+#include "framework/owned_handle.h"
 #include "gateway/send_to_gateway.h"
 #include "gateway/wininet_transport.h"
 #include "res/resource.h"
@@ -14,9 +15,6 @@
 #include "shell/login/login_dlg.h"
 #include "shell/messages.h"
 #include "shell/preferences/preferences_dlg.h"
-#include "shell/tray/tray_icon.h"
-
-#include <shellapi.h>
 
 #include <iterator>
 
@@ -89,6 +87,7 @@ void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
 
 BOOL CWrenquilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    trayIcon_.SetOwner(m_hWnd);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     CreateStatusBar();
@@ -102,7 +101,7 @@ BOOL CWrenquilDlg::OnInitDialog() {
     mobileEdit.SetWindowText(login_.mobileNumber);
     RefreshCounter(login_, *this);
     if (preferences_.AlwaysShowIcon != 0) {
-        NotifyTrayIcon(m_hWnd, NIM_ADD);
+        trayIcon_.Show();
     }
     return TRUE;
 }
@@ -156,9 +155,7 @@ PreferencesOutcome CWrenquilDlg::RunPreferencesDialog() {
 void CWrenquilDlg::HideToTray() {
     messageEdit.SetSel(0, -1);
     messageEdit.ReplaceSel("", TRUE);
-    const bool iconShown =
-        NotifyTrayIcon(m_hWnd, NIM_ADD) || NotifyTrayIcon(m_hWnd, NIM_MODIFY); // already there
-    if (iconShown) {
+    if (trayIcon_.Show()) {
         ShowWindow(SW_HIDE);
     } else if (!::IsIconic(m_hWnd)) {
         ShowWindow(SW_MINIMIZE);
@@ -167,7 +164,7 @@ void CWrenquilDlg::HideToTray() {
 
 void CWrenquilDlg::RestoreFromTray() {
     if (preferences_.AlwaysShowIcon == 0) {
-        NotifyTrayIcon(m_hWnd, NIM_DELETE);
+        trayIcon_.Remove();
     }
     ShowWindow(SW_SHOW);
     ShowWindow(SW_RESTORE);
@@ -178,13 +175,12 @@ void CWrenquilDlg::ShowTrayMenu() {
     POINT cursor;
     ::GetCursorPos(&cursor);
     ::SetForegroundWindow(m_hWnd);
-    HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU));
-    HMENU popup = ::GetSubMenu(menu, 0);
+    const OwnedMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
+    HMENU popup = ::GetSubMenu(menu.get(), 0);
     ::SetMenuDefaultItem(popup, ID_TRAY_RESTORE, FALSE);
     ::EnableMenuItem(popup, login_.loggedIn == 1 ? ID_TRAY_LOGIN : ID_TRAY_LOGOFF,
                      MF_BYCOMMAND | MF_GRAYED);
     ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
-    ::DestroyMenu(menu);
     ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
 }
 
@@ -233,16 +229,16 @@ LRESULT CWrenquilDlg::OnPaint(WPARAM, LPARAM) {
 }
 
 void CWrenquilDlg::OnAddTray() {
-    NotifyTrayIcon(m_hWnd, NIM_ADD);
+    trayIcon_.Show();
 }
 
 void CWrenquilDlg::OnRemoveTray() {
-    NotifyTrayIcon(m_hWnd, NIM_DELETE);
+    trayIcon_.Remove();
 }
 
 LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
     ::UnregisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID);
-    NotifyTrayIcon(m_hWnd, NIM_DELETE);
+    trayIcon_.Remove();
     return 0;
 }
 
@@ -257,8 +253,9 @@ LRESULT CWrenquilDlg::OnSize(WPARAM sizeType, LPARAM) {
 // After a shell restart every tray icon is gone: without ours a hidden window could not be
 // brought back by the mouse.
 LRESULT CWrenquilDlg::OnTaskbarCreated(WPARAM, LPARAM) {
+    trayIcon_.ShellRestarted();
     if (!::IsWindowVisible(m_hWnd) || preferences_.AlwaysShowIcon != 0) {
-        NotifyTrayIcon(m_hWnd, NIM_ADD);
+        trayIcon_.Show();
     }
     return 0;
 }

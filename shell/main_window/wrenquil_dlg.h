@@ -7,6 +7,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "shell/capture/capture_selection.h"
+#include "shell/tray/tray_icon.h"
 
 #include <string>
 
@@ -93,6 +94,7 @@ private:
     const SettingsStore& settings_;
     bool firstShow_ = true;
 
+    TrayIcon trayIcon_;
     CStatusBarCtrl statusBar;
     CEdit mobileEdit;
     CExtEdit messageEdit;

@@ -7,11 +7,25 @@
 
 namespace wrenquil {
 
-BOOL NotifyTrayIcon(HWND window, DWORD action) {
+bool TrayIcon::Show() {
+    if (!shown_) {
+        shown_ = Notify(NIM_ADD) != FALSE;
+    }
+    return shown_;
+}
+
+void TrayIcon::Remove() {
+    if (shown_) {
+        Notify(NIM_DELETE);
+        shown_ = false;
+    }
+}
+
+BOOL TrayIcon::Notify(DWORD action) const {
     NOTIFYICONDATAA record{};
     // The shell 5.0 layout of this build: 504 bytes in 64 bits (488 is the 32-bit size).
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    record.hWnd = window;
+    record.hWnd = window_;
     record.uID = kTrayIconId;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = WM_TRAYNOTIFY;

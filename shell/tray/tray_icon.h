@@ -1,4 +1,5 @@
-// The main window's icon in the notification area.
+// The main window's icon in the notification area. The object knows whether the shell shows
+// it, and removes it when it goes.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +9,27 @@ namespace wrenquil {
 inline constexpr UINT kTrayIconId = 128;
 inline constexpr char kTrayTip[] = "Wrenquil";
 
-// Adds (NIM_ADD) or deletes (NIM_DELETE) the icon of `window`; the shell's answer.
-BOOL NotifyTrayIcon(HWND window, DWORD action);
+class TrayIcon {
+public:
+    TrayIcon() = default;
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+    ~TrayIcon() { Remove(); }
+
+    // The window whose icon it is, and which receives its callback message.
+    void SetOwner(HWND window) { window_ = window; }
+    // Adds the icon unless it is shown; true when it is shown afterwards.
+    bool Show();
+    void Remove();
+    // A restarted shell shows no icon of ours any more.
+    void ShellRestarted() { shown_ = false; }
+    bool Shown() const { return shown_; }
+
+private:
+    BOOL Notify(DWORD action) const;
+
+    HWND window_ = nullptr;
+    bool shown_ = false;
+};
 
 } // namespace wrenquil
