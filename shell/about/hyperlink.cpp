@@ -1,5 +1,7 @@
 #include "hyperlink.h"
 
+#include "framework/owned_handle.h"
+
 namespace wrenquil {
 namespace {
 
@@ -41,7 +43,11 @@ BOOL ConvertStaticToHyperlink(HWND control) {
     LOGFONTA description{};
     ::GetObjectA(font, sizeof description, &description);
     description.lfUnderline = TRUE;
-    ::SetPropA(control, kUnderlineFontProperty, ::CreateFontIndirectA(&description));
+    // The property owns the font from here on; the control deletes it when it is destroyed.
+    OwnedFont underline(::CreateFontIndirectA(&description));
+    if (::SetPropA(control, kUnderlineFontProperty, underline.get())) {
+        underline.release();
+    }
     ::SetPropA(control, kFromStaticProperty, reinterpret_cast<HANDLE>(1));
     return TRUE;
 }
@@ -92,16 +98,17 @@ LRESULT CALLBACK HyperlinkControlProc(HWND window, UINT message, WPARAM wParam, 
             }
         }
         break;
-    case WM_DESTROY:
+    case WM_DESTROY: {
         ReplaceProc(window, previous);
         ::RemovePropA(window, kOriginalProcProperty);
         ::SendMessageA(window, WM_SETFONT,
                        reinterpret_cast<WPARAM>(Property(window, kOriginalFontProperty)), 0);
         ::RemovePropA(window, kOriginalFontProperty);
-        ::DeleteObject(Property(window, kUnderlineFontProperty));
-        ::RemovePropA(window, kUnderlineFontProperty);
+        const OwnedFont underline(
+            static_cast<HFONT>(::RemovePropA(window, kUnderlineFontProperty)));
         ::RemovePropA(window, kFromStaticProperty);
         break;
+    }
     default:
         break;
     }
