@@ -35,7 +35,7 @@ private:
     BOOL OnInitDialog() override;
     void OnCancel() override { EndDialog(1); }
     void AcceptPreferences();
-    void ApplyHotKey(HotKey chosen);
+    bool ApplyHotKey(HotKey chosen);
     void ReadCheckStates() { UpdateData(TRUE); }
     void AutoLogonClicked();
     void EnableCredentialEdits();
