@@ -88,6 +88,7 @@ void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
 
 BOOL CWrenquilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    ::SetPropA(m_hWnd, kMainWindowMarker, reinterpret_cast<HANDLE>(1));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     CreateStatusBar();
@@ -270,6 +271,7 @@ void CWrenquilDlg::OnRemoveTray() {
 }
 
 LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
+    ::RemovePropA(m_hWnd, kMainWindowMarker);
     ::UnregisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID);
     NotifyTrayIcon(m_hWnd, NIM_DELETE);
     return 0;
