@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace wrenquil {
 namespace {
 
@@ -12,6 +14,28 @@ HKEY ToHkey(RegKey key) {
 }
 RegKey FromHkey(HKEY key) {
     return reinterpret_cast<RegKey>(key);
+}
+
+// Value names are ASCII.
+std::wstring Wide(const std::string& name) {
+    return std::wstring(name.begin(), name.end());
+}
+
+// RegQueryValueExA or RegQueryValueExW, with the size and type passed through.
+template <typename Char>
+RegStatus Query(LONG(WINAPI* query)(HKEY, const Char*, DWORD*, DWORD*, BYTE*, DWORD*), RegKey key,
+                const Char* name, std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+    DWORD valueType = 0;
+    DWORD valueSize = size ? *size : 0;
+    const LONG status =
+        query(ToHkey(key), name, nullptr, &valueType, data, size ? &valueSize : nullptr);
+    if (type) {
+        *type = valueType;
+    }
+    if (size) {
+        *size = valueSize;
+    }
+    return status;
 }
 
 } // namespace
@@ -36,22 +60,23 @@ RegStatus Win32Registry::CreateKey(RegKey parent, const std::string& subKey, std
 
 RegStatus Win32Registry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                     std::uint8_t* data, std::uint32_t* size) {
-    DWORD valueType = 0;
-    DWORD valueSize = size ? *size : 0;
-    const LONG status = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, data,
-                                         size ? &valueSize : nullptr);
-    if (type) {
-        *type = valueType;
-    }
-    if (size) {
-        *size = valueSize;
-    }
-    return status;
+    return Query(RegQueryValueExA, key, name.c_str(), type, data, size);
 }
 
 RegStatus Win32Registry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                                   const std::uint8_t* data, std::uint32_t size) {
     return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data, size);
+}
+
+RegStatus Win32Registry::QueryValueAsStored(RegKey key, const std::string& name,
+                                            std::uint32_t* type, std::uint8_t* data,
+                                            std::uint32_t* size) {
+    return Query(RegQueryValueExW, key, Wide(name).c_str(), type, data, size);
+}
+
+RegStatus Win32Registry::SetValueAsStored(RegKey key, const std::string& name, std::uint32_t type,
+                                          const std::uint8_t* data, std::uint32_t size) {
+    return RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type, data, size);
 }
 
 RegStatus Win32Registry::DeleteValue(RegKey key, const std::string& name) {

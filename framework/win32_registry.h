@@ -15,6 +15,10 @@ public:
                          std::uint8_t* data, std::uint32_t* size) override;
     RegStatus SetValue(RegKey key, const std::string& name, std::uint32_t type,
                        const std::uint8_t* data, std::uint32_t size) override;
+    RegStatus QueryValueAsStored(RegKey key, const std::string& name, std::uint32_t* type,
+                                 std::uint8_t* data, std::uint32_t* size) override;
+    RegStatus SetValueAsStored(RegKey key, const std::string& name, std::uint32_t type,
+                               const std::uint8_t* data, std::uint32_t size) override;
     RegStatus DeleteValue(RegKey key, const std::string& name) override;
     RegStatus CloseKey(RegKey key) override;
 };

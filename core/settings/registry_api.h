@@ -22,9 +22,11 @@ inline constexpr RegStatus kRegNotFound = 2;     // ERROR_FILE_NOT_FOUND
 inline constexpr RegStatus kRegAccessDenied = 5; // ERROR_ACCESS_DENIED
 inline constexpr RegStatus kRegMoreData = 234;   // ERROR_MORE_DATA
 
-inline constexpr std::uint32_t kRegSz = 1;     // REG_SZ
-inline constexpr std::uint32_t kRegBinary = 3; // REG_BINARY
-inline constexpr std::uint32_t kRegDword = 4;  // REG_DWORD
+inline constexpr std::uint32_t kRegSz = 1;       // REG_SZ
+inline constexpr std::uint32_t kRegExpandSz = 2; // REG_EXPAND_SZ
+inline constexpr std::uint32_t kRegBinary = 3;   // REG_BINARY
+inline constexpr std::uint32_t kRegDword = 4;    // REG_DWORD
+inline constexpr std::uint32_t kRegMultiSz = 7;  // REG_MULTI_SZ
 
 inline constexpr std::uint32_t kKeyRead = 0x20019;         // KEY_READ
 inline constexpr std::uint32_t kKeyReadWrite = 0x2001F;    // KEY_READ | KEY_WRITE
@@ -48,6 +50,12 @@ public:
     // RegSetValueExA
     virtual RegStatus SetValue(RegKey key, const std::string& name, std::uint32_t type,
                                const std::uint8_t* data, std::uint32_t size) = 0;
+    // RegQueryValueExW and RegSetValueExW: the data as the registry holds it, text in UTF-16,
+    // so a path the ANSI code page cannot carry is copied whole rather than with "?" in it.
+    virtual RegStatus QueryValueAsStored(RegKey key, const std::string& name, std::uint32_t* type,
+                                         std::uint8_t* data, std::uint32_t* size) = 0;
+    virtual RegStatus SetValueAsStored(RegKey key, const std::string& name, std::uint32_t type,
+                                       const std::uint8_t* data, std::uint32_t size) = 0;
     // RegDeleteValueA
     virtual RegStatus DeleteValue(RegKey key, const std::string& name) = 0;
     // RegCloseKey

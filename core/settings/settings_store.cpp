@@ -158,6 +158,40 @@ std::string SettingsStore::ReadStoredPassword() const {
 
 namespace {
 
+// The two places a run entry can be: machine-wide first, the user's own where that fails.
+const std::pair<RegKey, const char*> kRunKeys[] = {{kLocalMachineKey, kMachineRunKey},
+                                                   {kCurrentUserKey, kUserRunKey}};
+
+bool IsText(std::uint32_t type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+// What "ExePath" holds, to be copied into the run entry: text as the registry holds it (so
+// no code page stands in between), anything else as its bytes in a REG_SZ.
+struct RunCommand {
+    std::uint32_t type;
+    bool asStored;
+    std::vector<std::uint8_t> data;
+};
+
+std::optional<RunCommand> ReadRunCommand(RegistryApi& registry) {
+    RegKey key = 0;
+    if (registry.OpenKey(kCurrentUserKey, kExePathKey, kKeyRead, &key) != kRegSuccess) {
+        return std::nullopt;
+    }
+    // At most kExePathCapacity characters, in UTF-16 when it is text.
+    std::uint8_t data[2 * kExePathCapacity] = {};
+    std::uint32_t size = sizeof data;
+    std::uint32_t type = 0;
+    const RegStatus status = registry.QueryValueAsStored(key, kExePathValue, &type, data, &size);
+    registry.CloseKey(key);
+    if (status != kRegSuccess || (!IsText(type) && size > kExePathCapacity)) {
+        return std::nullopt;
+    }
+    return RunCommand{IsText(type) ? type : kRegSz, IsText(type),
+                      std::vector<std::uint8_t>(data, data + size)};
+}
+
 // Runs `operation` on the run key under `root`, when that key can be opened to set values.
 template <typename Operation>
 bool WithRunKey(RegistryApi& registry, RegKey root, const char* path, Operation operation) {
@@ -165,53 +199,56 @@ bool WithRunKey(RegistryApi& registry, RegKey root, const char* path, Operation 
     if (registry.OpenKey(root, path, kKeyReadSetValue, &key) != kRegSuccess) {
         return false;
     }
-    operation(key);
+    const bool done = operation(key);
     registry.CloseKey(key);
-    return true;
+    return done;
 }
 
 } // namespace
 
+// Leaves at most one entry, so the program never starts twice at log-on; an entry that cannot
+// be written leaves none, so the box is not ticked for a program that will not start.
 bool SettingsStore::ApplyRunAtStartup(bool runAtStartup) const {
-    if (runAtStartup) {
-        RegKey key = 0;
-        if (registry_.OpenKey(kCurrentUserKey, kExePathKey, kKeyRead, &key) != kRegSuccess) {
-            return RunEntryExists();
+    const std::optional<RunCommand> command =
+        runAtStartup ? ReadRunCommand(registry_) : std::nullopt;
+    auto write = [&](RegKey run) {
+        const std::uint8_t* data = DataOrEmpty(command->data);
+        const auto size = static_cast<std::uint32_t>(command->data.size());
+        return (command->asStored
+                    ? registry_.SetValueAsStored(run, kRunValue, command->type, data, size)
+                    : registry_.SetValue(run, kRunValue, command->type, data, size)) == kRegSuccess;
+    };
+    auto remove = [&](RegKey run) { return registry_.DeleteValue(run, kRunValue) == kRegSuccess; };
+    const std::pair<RegKey, const char*>* written = nullptr;
+    for (const auto& place : kRunKeys) {
+        if (command && written == nullptr &&
+            WithRunKey(registry_, place.first, place.second, write)) {
+            written = &place;
+        } else {
+            WithRunKey(registry_, place.first, place.second, remove);
         }
-        std::uint8_t exePath[kExePathCapacity + 1] = {};
-        std::uint32_t size = kExePathCapacity;
-        const RegStatus status = registry_.QueryValue(key, kExePathValue, nullptr, exePath, &size);
-        registry_.CloseKey(key);
-        if (status != kRegSuccess) {
-            return RunEntryExists();
-        }
-        auto write = [&](RegKey run) { registry_.SetValue(run, kRunValue, kRegSz, exePath, size); };
-        if (!WithRunKey(registry_, kLocalMachineKey, kMachineRunKey, write)) {
-            WithRunKey(registry_, kCurrentUserKey, kUserRunKey, write);
-        }
-    } else {
-        auto remove = [&](RegKey run) { registry_.DeleteValue(run, kRunValue); };
-        WithRunKey(registry_, kLocalMachineKey, kMachineRunKey, remove);
-        WithRunKey(registry_, kCurrentUserKey, kUserRunKey, remove);
     }
-    return RunEntryExists();
+    if (written != nullptr && RunEntryCount() > 1) { // another one could not be removed
+        WithRunKey(registry_, written->first, written->second, remove);
+    }
+    return RunEntryCount() > 0;
 }
 
 bool SettingsStore::RunEntryExists() const {
-    for (const auto& [root, path] :
-         {std::pair{kLocalMachineKey, kMachineRunKey}, std::pair{kCurrentUserKey, kUserRunKey}}) {
+    return RunEntryCount() > 0;
+}
+
+int SettingsStore::RunEntryCount() const {
+    int count = 0;
+    for (const auto& [root, path] : kRunKeys) {
         RegKey key = 0;
         if (registry_.OpenKey(root, path, kKeyRead, &key) == kRegSuccess) {
             std::uint32_t size = 0;
-            const bool found =
-                registry_.QueryValue(key, kRunValue, nullptr, nullptr, &size) == kRegSuccess;
+            count += registry_.QueryValue(key, kRunValue, nullptr, nullptr, &size) == kRegSuccess;
             registry_.CloseKey(key);
-            if (found) {
-                return true;
-            }
         }
     }
-    return false;
+    return count;
 }
 
 } // namespace wrenquil

@@ -37,9 +37,10 @@ public:
     void SaveCredentials(bool autoLogon, const std::string& userName, const std::string& password,
                          const std::string& mobileNumber) const;
     std::string ReadStoredPassword() const;
-    // Creates the run entry (a byte-for-byte copy of "ExePath") or deletes it, and tells
-    // whether one exists afterwards. The entry is machine-wide where that key can be written,
-    // and the user's own otherwise, so an ordinary user gets one too; deleting removes both.
+    // Creates the run entry (a copy of "ExePath" as the registry holds it) or deletes it, and
+    // tells whether one exists afterwards. The entry is machine-wide where that key can be
+    // written, and the user's own otherwise, so an ordinary user gets one too; the other place
+    // is emptied, and an entry that cannot be made leaves none.
     bool ApplyRunAtStartup(bool runAtStartup) const;
     bool RunEntryExists() const;
 
@@ -53,6 +54,7 @@ public:
 
 private:
     template <typename Operation> void WithSection(Operation operation) const;
+    int RunEntryCount() const;
 
     RegistryApi& registry_;
     std::string applicationName_;

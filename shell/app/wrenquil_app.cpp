@@ -14,19 +14,51 @@ namespace {
 LoginState theLoginState;
 Preferences thePreferences;
 
+// Long enough for a first instance that is still starting to make its window.
+constexpr DWORD kWaitForRunningWindow = 5000; // ms
+constexpr DWORD kPollStep = 50;               // ms
+
+// The running instance's main window, found by its marker; asks the system only, never the
+// window's own thread, which may be busy with a send.
+HWND RunningMainWindow() {
+    HWND found = nullptr;
+    ::EnumWindows(
+        [](HWND window, LPARAM result) -> BOOL {
+            if (::GetPropA(window, kMainWindowMarker) == nullptr) {
+                return TRUE;
+            }
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Shows, restores and raises the running window and asks it to paste, without waiting for
+// its thread: a second start must end at once even while the first waits on the gateway.
+void HandOverToRunningInstance() {
+    HWND running = RunningMainWindow();
+    for (DWORD waited = 0; running == nullptr && waited < kWaitForRunningWindow;
+         waited += kPollStep) {
+        ::Sleep(kPollStep);
+        running = RunningMainWindow();
+    }
+    if (running == nullptr) {
+        return;
+    }
+    ::ShowWindowAsync(running, SW_SHOW);
+    ::ShowWindowAsync(running, SW_RESTORE);
+    ::SetForegroundWindow(running);
+    ::PostMessageA(running, WM_PASTECLIPBOARD, 0, 0);
+}
+
 } // namespace
 
 BOOL CWrenquilApp::InitInstance() {
     // The semaphore's existence is the signal; its handle stays open until the process ends.
     ::CreateSemaphoreA(nullptr, 0, 1, kSemaphoreName);
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        HWND running = ::FindWindowA(nullptr, kMainWindowTitle);
-        if (running != nullptr) {
-            ::ShowWindow(running, SW_SHOW);
-            ::ShowWindow(running, SW_RESTORE);
-            ::SetForegroundWindow(running);
-            ::PostMessageA(running, WM_PASTECLIPBOARD, 0, 0);
-        }
+        HandOverToRunningInstance();
         return FALSE;
     }
     Win32Registry registry;

@@ -7,6 +7,19 @@ constexpr std::uint8_t kScrollLock = 0x91; // VK_SCROLL
 constexpr std::uint8_t kControl = 0x11;    // VK_CONTROL
 constexpr std::uint8_t kLetterC = 0x43;
 
+// Polls until `done` holds, at most kCaptureWaitLimit; true when it held.
+template <typename Condition> bool WaitUntil(CapturePlatform& platform, Condition done) {
+    for (unsigned waited = 0;; waited += kCapturePollStep) {
+        if (done()) {
+            return true;
+        }
+        if (waited >= kCaptureWaitLimit) {
+            return false;
+        }
+        platform.Pause(kCapturePollStep);
+    }
+}
+
 } // namespace
 
 void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform) {
@@ -18,18 +31,31 @@ void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform) {
         return;
     }
     platform.Pause(kCapturePause);
+    // The copy must reach the other program as Ctrl+C alone: with the hot key's Alt still down
+    // it would be Ctrl+Alt+C, which some layouts type as a character over the selection.
+    if (!WaitUntil(platform, [&] { return !platform.ModifierKeysDown(); })) {
+        platform.RestoreFromTray();
+        return;
+    }
     // A toggled Scroll Lock would otherwise stay on after every capture with the built-in key.
     if (platform.ScrollLockOn()) {
         platform.KeyEvent(kScrollLock, false);
         platform.KeyEvent(kScrollLock, true);
     }
+    const std::uint32_t before = platform.ClipboardSequence();
     platform.KeyEvent(kControl, false);
     platform.KeyEvent(kLetterC, false);
     platform.KeyEvent(kLetterC, true);
     platform.KeyEvent(kControl, true);
-    platform.Pause(kCapturePause);
+    // Nothing copied (no selection, or a program deaf to Ctrl+C): the clipboard holds something
+    // older, perhaps a password, which must not land one click from Send.
+    const bool copied = WaitUntil(platform, [&] {
+        return platform.ClipboardSequence() != before && !platform.ClipboardBusy();
+    });
     platform.RestoreFromTray();
-    platform.PasteIntoMessageBox();
+    if (copied) {
+        platform.PasteIntoMessageBox();
+    }
 }
 
 } // namespace wrenquil

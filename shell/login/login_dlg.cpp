@@ -15,7 +15,12 @@ BOOL CLoginDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     userNameEdit_.SetWindowText(login_.userName);
     passwordEdit_.SetWindowText("");
-    passwordEdit_.SetFocus();
+    // A user who has no name here yet types it first, and must not type it masked.
+    if (login_.userName.empty()) {
+        userNameEdit_.SetFocus();
+    } else {
+        passwordEdit_.SetFocus();
+    }
     return FALSE; // the focus is set
 }
 

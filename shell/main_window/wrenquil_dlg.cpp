@@ -88,6 +88,7 @@ void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
 BOOL CWrenquilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     trayIcon_.SetOwner(m_hWnd);
+    ::SetPropA(m_hWnd, kMainWindowMarker, reinterpret_cast<HANDLE>(1));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     CreateStatusBar();
@@ -210,6 +211,36 @@ LRESULT CWrenquilDlg::OnHotKey(WPARAM id, LPARAM) {
     return 0;
 }
 
+// Messages sent by other programs are still answered: the program that copies sends
+// WM_DESTROYCLIPBOARD to the clipboard's owner, which may be our message box, and waits.
+void CWrenquilDlg::Pause(unsigned milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now),
+                                        QS_SENDMESSAGE) == WAIT_OBJECT_0) {
+            MSG msg;
+            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+}
+
+bool CWrenquilDlg::ModifierKeysDown() {
+    for (const int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+        if (::GetAsyncKeyState(key) < 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CWrenquilDlg::ClipboardBusy() {
+    if (!::OpenClipboard(m_hWnd)) {
+        return true;
+    }
+    ::CloseClipboard();
+    return false;
+}
+
 LRESULT CWrenquilDlg::OnPaint(WPARAM, LPARAM) {
     if (!::IsIconic(m_hWnd)) {
         return Default();
@@ -237,6 +268,7 @@ void CWrenquilDlg::OnRemoveTray() {
 }
 
 LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
+    ::RemovePropA(m_hWnd, kMainWindowMarker);
     ::UnregisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID);
     trayIcon_.Remove();
     return 0;

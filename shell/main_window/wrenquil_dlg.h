@@ -52,11 +52,14 @@ private:
 
     // CapturePlatform
     bool MainWindowInFront() override { return ::GetForegroundWindow() == m_hWnd; }
-    void Pause(unsigned milliseconds) override { ::Sleep(milliseconds); }
+    void Pause(unsigned milliseconds) override;
     bool ScrollLockOn() override { return (::GetKeyState(VK_SCROLL) & 1) != 0; }
+    bool ModifierKeysDown() override;
     void KeyEvent(std::uint8_t virtualKey, bool release) override {
         ::keybd_event(virtualKey, 0, release ? KEYEVENTF_KEYUP : 0, 0);
     }
+    std::uint32_t ClipboardSequence() override { return ::GetClipboardSequenceNumber(); }
+    bool ClipboardBusy() override;
     void PasteIntoMessageBox() override { messageEdit.SendMessage(WM_PASTE); }
 
     void CreateStatusBar();

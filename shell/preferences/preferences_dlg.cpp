@@ -54,7 +54,7 @@ BOOL CPreferencesDlg::OnInitDialog() {
     minimizeToTrayCheck = preferences_.MinimizeToTray != 0;
     alwaysShowIconCheck = preferences_.AlwaysShowIcon != 0;
     autoLogonCheck = preferences_.AutoLogon != 0;
-    runAtStartupCheck = preferences_.RunAtStartup != 0;
+    runAtStartupCheck = settings_.RunEntryExists(); // whatever was stored, the entry tells
     userNameEdit.SetWindowText(settings_.ReadString("User"));
     phoneEdit.SetWindowText(settings_.ReadString("Phone"));
     // The stored password, shown without touching the one in use.
@@ -77,26 +77,29 @@ void CPreferencesDlg::AutoLogonClicked() {
 }
 
 // Withdraws the key in force before registering the new one, so only one key ever captures.
-// A cleared control means the built-in key, as at the next start.
-void CPreferencesDlg::ApplyHotKey(HotKey chosen) {
+// A cleared control means the built-in key, as at the next start. False when the system
+// refused the key and the previous one stays in force.
+bool CPreferencesDlg::ApplyHotKey(HotKey chosen) {
     const HotKey previous{preferences_.HotKeyVirtualKey, preferences_.HotKeyModifiers};
     const HotKey wanted = chosen.virtualKey == 0 && chosen.modifiers == 0 ? kBuiltInHotKey : chosen;
     ::UnregisterHotKey(mainWindow_, CAPTURE_HOTKEY_ID);
     HotKey inForce = wanted;
-    if (!RegisterCaptureHotKey(mainWindow_, wanted)) {
+    const bool accepted = RegisterCaptureHotKey(mainWindow_, wanted);
+    if (!accepted) {
         RegisterCaptureHotKey(mainWindow_, previous);
         inForce = previous;
         ::MessageBoxA(m_hWnd, kHotKeyRefusedText, "Error", MB_OK | MB_ICONERROR);
     }
     preferences_.HotKeyVirtualKey = inForce.virtualKey;
     preferences_.HotKeyModifiers = inForce.modifiers;
+    return accepted;
 }
 
 void CPreferencesDlg::AcceptPreferences() {
     const DWORD control = hotKeyControl.GetHotKey();
     const HotKey chosen{static_cast<std::uint16_t>(LOBYTE(LOWORD(control))),
                         static_cast<std::uint16_t>(HIBYTE(LOWORD(control)))};
-    ApplyHotKey(chosen);
+    const bool hotKeyAccepted = ApplyHotKey(chosen);
 
     preferences_.StartMinimized = startMinimizedCheck;
     preferences_.MinimizeToTray = minimizeToTrayCheck;
@@ -106,10 +109,13 @@ void CPreferencesDlg::AcceptPreferences() {
     const bool runEntry = settings_.ApplyRunAtStartup(runAtStartupCheck != 0);
     preferences_.RunAtStartup = runEntry;
 
-    // The choice is stored as made, a cleared control as 0.
+    // The key in force is stored, so the next start tries no key the system refused; an
+    // accepted choice is stored as made, a cleared control as 0.
     Preferences stored = preferences_;
-    stored.HotKeyVirtualKey = chosen.virtualKey;
-    stored.HotKeyModifiers = chosen.modifiers;
+    if (hotKeyAccepted) {
+        stored.HotKeyVirtualKey = chosen.virtualKey;
+        stored.HotKeyModifiers = chosen.modifiers;
+    }
     settings_.SavePreferences(stored);
 
     const std::string userName = userNameEdit.GetWindowText();

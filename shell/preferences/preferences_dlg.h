@@ -36,7 +36,7 @@ private:
     void OnOK() override { AcceptPreferences(); }
     void OnCancel() override { EndDialog(1); }
     void AcceptPreferences();
-    void ApplyHotKey(HotKey chosen);
+    bool ApplyHotKey(HotKey chosen);
     void ReadCheckStates() { UpdateData(TRUE); }
     void AutoLogonClicked();
     void EnableCredentialEdits();

@@ -9,6 +9,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 from wine_session import (run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
@@ -80,6 +81,47 @@ def second_start_hands_over(state, clipboard, counter):
         poll(lambda: probe("iconic"), "0", 5, "minimised")
         expect_equal(probe("visible"), "1", "visible")
         first.close()
+
+
+# The second start finds the program's own window (a window of another program with the same
+# title is not it) and never waits for that window's thread, which a send may hold for long.
+@case("a second start ends at once and hands over to the program's own window: {0}", rows=[
+    ("a decoy window has the same title",),
+    ("the first is busy with a send that never ends",),
+])
+def second_start_finds_its_own_window(situation):
+    decoy = None
+    try:
+        with RunningProgram(DEMO_EXE) as first, tempfile.TemporaryFile() as decoy_output:
+            probe("set-clipboard", "handed over")
+            if situation.startswith("a decoy"):
+                probe("command", "ID_MESSAGE_HIDE")  # the real window waits in the tray
+                poll(lambda: probe("visible"), "0", 5, "hidden to the tray")
+                decoy = subprocess.Popen(["wine", str(PROBE_EXE), "decoy", "60"],
+                                         stdin=subprocess.DEVNULL, stdout=decoy_output,
+                                         stderr=subprocess.DEVNULL)
+                poll(lambda: decoy_output.seek(0) or decoy_output.read(), b"shown\n", 10,
+                     "the decoy window")
+            else:
+                set_gateway_scenario("hang")
+                probe("login", "ann", "pw")
+                probe("set-text", "IDC_MESSAGE", "x")
+                probe("set-text", "IDC_MOBILE", "07700")
+                probe("click", "IDC_SEND")
+                poll(lambda: probe("enabled", "IDC_SEND"), "0", 5, "Send greyed while sending")
+            code, _, _ = wine(DEMO_EXE, timeout=10)
+            expect_equal(code, 0, "the second start's exit code")
+            if decoy is not None:
+                poll(lambda: probe("visible"), "1", 5, "the real window shown")
+                poll(lambda: probe("text", "IDC_MESSAGE"), "handed over", 5, "its message box")
+                first.close()
+            else:
+                first.process.kill()  # it would wait on the gateway for ever
+    finally:
+        set_gateway_scenario("ok")
+        if decoy is not None:
+            decoy.kill()
+            decoy.wait()
 
 
 # Only a command line that ends in " -c" pastes; GetCommandLine is the exe path and the

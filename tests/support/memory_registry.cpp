@@ -30,6 +30,27 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
+bool IsText(std::uint32_t type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+std::vector<std::uint8_t> Widened(const std::uint8_t* data, std::uint32_t size) {
+    std::vector<std::uint8_t> wide;
+    for (std::uint32_t i = 0; i < size; ++i) {
+        wide.push_back(data[i]);
+        wide.push_back(0);
+    }
+    return wide;
+}
+
+std::vector<std::uint8_t> Narrowed(const std::vector<std::uint8_t>& wide) {
+    std::vector<std::uint8_t> narrow;
+    for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
+        narrow.push_back(wide[i + 1] == 0 ? wide[i] : '?');
+    }
+    return narrow;
+}
+
 } // namespace
 
 bool MemoryRegistry::NoCaseLess::operator()(const std::string& a, const std::string& b) const {
@@ -126,7 +147,19 @@ RegStatus MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey, st
 
 RegStatus MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
                                      std::uint8_t* data, std::uint32_t* size) {
-    trace.push_back("query " + Name(key) + " \"" + name + "\"");
+    return Query(key, name, false, type, data, size);
+}
+
+RegStatus MemoryRegistry::QueryValueAsStored(RegKey key, const std::string& name,
+                                             std::uint32_t* type, std::uint8_t* data,
+                                             std::uint32_t* size) {
+    return Query(key, name, true, type, data, size);
+}
+
+RegStatus MemoryRegistry::Query(RegKey key, const std::string& name, bool asStored,
+                                std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+    trace.push_back(std::string(asStored ? "query-w " : "query ") + Name(key) + " \"" + name +
+                    "\"");
     Handle* handle = Find(key);
     if (handle == nullptr) {
         return kRegInvalidHandle;
@@ -135,7 +168,9 @@ RegStatus MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::u
     if (it == handle->key->values.end()) {
         return kRegNotFound;
     }
-    const Value& value = it->second;
+    const Value value = asStored || !IsText(it->second.type)
+                            ? it->second
+                            : Value{it->second.type, Narrowed(it->second.data)};
     const auto length = static_cast<std::uint32_t>(value.data.size());
     if (type) {
         *type = value.type;
@@ -158,8 +193,18 @@ RegStatus MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::u
 
 RegStatus MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                                    const std::uint8_t* data, std::uint32_t size) {
-    trace.push_back("set " + Name(key) + " \"" + name + "\" type " + std::to_string(type) +
-                    " size " + std::to_string(size));
+    return Set(key, name, false, type, data, size);
+}
+
+RegStatus MemoryRegistry::SetValueAsStored(RegKey key, const std::string& name, std::uint32_t type,
+                                           const std::uint8_t* data, std::uint32_t size) {
+    return Set(key, name, true, type, data, size);
+}
+
+RegStatus MemoryRegistry::Set(RegKey key, const std::string& name, bool asStored,
+                              std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
+    trace.push_back(std::string(asStored ? "set-w " : "set ") + Name(key) + " \"" + name +
+                    "\" type " + std::to_string(type) + " size " + std::to_string(size));
     Handle* handle = Find(key);
     if (handle == nullptr) {
         return kRegInvalidHandle;
@@ -167,7 +212,9 @@ RegStatus MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uin
     if (!(handle->access & kKeySetValue)) {
         return kRegAccessDenied;
     }
-    handle->key->values[name] = Value{type, std::vector<std::uint8_t>(data, data + size)};
+    handle->key->values[name] =
+        Value{type, asStored || !IsText(type) ? std::vector<std::uint8_t>(data, data + size)
+                                              : Widened(data, size)};
     return kRegSuccess;
 }
 

@@ -1,6 +1,7 @@
-// An in-memory registry with Windows' semantics for the calls the settings store makes. It
-// records every call, so tests can check which keys were opened, with what rights, and that
-// every handle was closed again.
+// An in-memory registry with Windows' semantics for the calls the settings store makes. Text
+// values are held in UTF-16 as Windows holds them; the ANSI calls see them through a code page
+// that carries the first 256 characters only, the rest becoming "?". It records every call, so
+// tests can check which keys were opened, with what rights, and that every handle was closed again.
 #pragma once
 
 #include "core/settings/registry_api.h"
@@ -25,6 +26,10 @@ public:
                          std::uint8_t* data, std::uint32_t* size) override;
     RegStatus SetValue(RegKey key, const std::string& name, std::uint32_t type,
                        const std::uint8_t* data, std::uint32_t size) override;
+    RegStatus QueryValueAsStored(RegKey key, const std::string& name, std::uint32_t* type,
+                                 std::uint8_t* data, std::uint32_t* size) override;
+    RegStatus SetValueAsStored(RegKey key, const std::string& name, std::uint32_t type,
+                               const std::uint8_t* data, std::uint32_t size) override;
     RegStatus DeleteValue(RegKey key, const std::string& name) override;
     RegStatus CloseKey(RegKey key) override;
 
@@ -55,6 +60,10 @@ private:
         int number;
     };
 
+    RegStatus Query(RegKey key, const std::string& name, bool asStored, std::uint32_t* type,
+                    std::uint8_t* data, std::uint32_t* size);
+    RegStatus Set(RegKey key, const std::string& name, bool asStored, std::uint32_t type,
+                  const std::uint8_t* data, std::uint32_t size);
     RegStatus Open(const char* verb, RegKey parent, const std::string& subKey, std::uint32_t access,
                    bool create, RegKey* key);
     Handle* Find(RegKey key);

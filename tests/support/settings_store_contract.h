@@ -23,6 +23,15 @@ using Bytes = std::vector<std::uint8_t>;
 inline Bytes BytesOf(const std::string& text) {
     return Bytes(text.begin(), text.end());
 }
+// Text as the registry holds it, in UTF-16LE.
+inline Bytes Utf16(const std::u16string& text) {
+    Bytes bytes;
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<std::uint8_t>(unit));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
 inline Bytes Dword(std::uint32_t v) {
     return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
 }
@@ -54,12 +63,14 @@ protected:
     }
 
     void Put(RegKey root, const std::string& path, const std::string& name, std::uint32_t type,
-             const Bytes& data) {
+             const Bytes& data, bool asStored = false) {
         RegKey key = 0;
         ASSERT_EQ(env.registry.CreateKey(root, path, kKeyReadWrite, &key), kRegSuccess);
         const std::uint8_t none = 0;
-        EXPECT_EQ(env.registry.SetValue(key, name, type, data.empty() ? &none : data.data(),
-                                        static_cast<std::uint32_t>(data.size())),
+        const std::uint8_t* bytes = data.empty() ? &none : data.data();
+        const auto size = static_cast<std::uint32_t>(data.size());
+        EXPECT_EQ(asStored ? env.registry.SetValueAsStored(key, name, type, bytes, size)
+                           : env.registry.SetValue(key, name, type, bytes, size),
                   kRegSuccess);
         env.registry.CloseKey(key);
     }
@@ -67,18 +78,22 @@ protected:
         Put(kCurrentUserKey, kSectionPath, name, type, data);
     }
 
-    std::optional<StoredValue> Get(RegKey root, const std::string& path, const std::string& name) {
+    std::optional<StoredValue> Get(RegKey root, const std::string& path, const std::string& name,
+                                   bool asStored = false) {
         RegKey key = 0;
         if (env.registry.OpenKey(root, path, kKeyRead, &key) != kRegSuccess) {
             return std::nullopt;
         }
+        auto query = [&](std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
+            return asStored ? env.registry.QueryValueAsStored(key, name, type, data, size)
+                            : env.registry.QueryValue(key, name, type, data, size);
+        };
         StoredValue value{};
         std::uint32_t size = 0;
         std::optional<StoredValue> result;
-        if (env.registry.QueryValue(key, name, &value.type, nullptr, &size) == kRegSuccess) {
+        if (query(&value.type, nullptr, &size) == kRegSuccess) {
             value.data.resize(size + 1);
-            if (env.registry.QueryValue(key, name, &value.type, value.data.data(), &size) ==
-                kRegSuccess) {
+            if (query(&value.type, value.data.data(), &size) == kRegSuccess) {
                 value.data.resize(size);
                 result = value;
             }
@@ -89,8 +104,8 @@ protected:
     std::optional<StoredValue> GetSetting(const std::string& name) {
         return Get(kCurrentUserKey, kSectionPath, name);
     }
-    std::optional<StoredValue> GetRunEntry() {
-        return Get(kLocalMachineKey, kMachineRunKey, kRunValue);
+    std::optional<StoredValue> GetRunEntry(RegKey root = kLocalMachineKey) {
+        return Get(root, root == kLocalMachineKey ? kMachineRunKey : kUserRunKey, kRunValue, true);
     }
 
     Env env;
@@ -228,31 +243,39 @@ TYPED_TEST_P(SettingsStoreContract, AMegabytePasswordIsReadWhole) {
     EXPECT_EQ(login.password, UnscramblePassword(huge));
 }
 
-TYPED_TEST_P(SettingsStoreContract, RunAtStartupCopiesExePathOfAtMost255Bytes) {
-    const std::string path255 = "C:\\" + std::string(247, 'w') + ".exe"; // 254 + zero
-    const std::string path256 = path255 + "x";
+// The entry is "ExePath" as the registry holds it, a path the code page cannot carry included,
+// and the only one: an entry left in the user's own run key from an earlier choice goes, and so
+// does every entry when no new one can be made.
+TYPED_TEST_P(SettingsStoreContract, RunAtStartupCopiesExePathOfAtMost255CharactersAsTheOnlyEntry) {
+    const std::u16string path255 = u"C:\\" + std::u16string(247, u'w') + u".exe"; // 254 + zero
+    const std::u16string cyrillic =
+        u"C:\\users\\\u0421\u0432\u0435\u0442\u0430\\Wrenquil\\Wrenquil.exe";
     struct Case {
         const char* name;
-        std::optional<Bytes> exePath;
-        std::optional<Bytes> runEntry;
+        std::optional<StoredValue> exePath;
+        bool entry;
     } cases[] = {
-        {"typical", BytesOf(std::string("\"C:\\W q\\Wrenquil.exe\"\0", 23)),
-         BytesOf(std::string("\"C:\\W q\\Wrenquil.exe\"\0", 23))},
-        {"255 bytes", BytesOf(path255 + '\0'), BytesOf(path255 + '\0')},
-        {"256 bytes", BytesOf(path256 + '\0'), std::nullopt},
-        {"missing", std::nullopt, std::nullopt},
+        {"typical", StoredValue{kRegSz, Utf16(std::u16string(u"\"C:\\W q\\Wrenquil.exe\"\0", 23))},
+         true},
+        {"a Cyrillic user name", StoredValue{kRegSz, Utf16(cyrillic + u'\0')}, true},
+        {"expandable",
+         StoredValue{kRegExpandSz, Utf16(u"%LOCALAPPDATA%\\W.exe" + std::u16string(1, 0))}, true},
+        {"255 characters", StoredValue{kRegSz, Utf16(path255 + u'\0')}, true},
+        {"256 characters", StoredValue{kRegSz, Utf16(path255 + u"x" + u'\0')}, false},
+        {"missing", std::nullopt, false},
     };
     for (const Case& c : cases) {
         this->env.Reset();
+        this->Put(kCurrentUserKey, kUserRunKey, kRunValue, kRegSz,
+                  BytesOf(std::string("old\0", 4)));
         if (c.exePath) {
-            this->Put(kCurrentUserKey, kExePathKey, kExePathValue, kRegSz, *c.exePath);
+            this->Put(kCurrentUserKey, kExePathKey, kExePathValue, c.exePath->type, c.exePath->data,
+                      true);
         }
-        EXPECT_EQ(this->store.ApplyRunAtStartup(true), c.runEntry.has_value()) << c.name;
-        const auto entry = this->GetRunEntry();
-        EXPECT_EQ(entry.has_value(), c.runEntry.has_value()) << c.name;
-        if (entry && c.runEntry) {
-            EXPECT_EQ(*entry, (StoredValue{kRegSz, *c.runEntry})) << c.name;
-        }
+        EXPECT_EQ(this->store.ApplyRunAtStartup(true), c.entry) << c.name;
+        EXPECT_EQ(this->GetRunEntry(), c.entry ? c.exePath : std::optional<StoredValue>())
+            << c.name;
+        EXPECT_FALSE(this->GetRunEntry(kCurrentUserKey)) << c.name;
     }
 }
 
@@ -275,7 +298,7 @@ REGISTER_TYPED_TEST_SUITE_P(SettingsStoreContract, FirstStartGivesDefaultsAndCre
                             CredentialsAreBlankedWithAutoLogonOff,
                             CredentialsRoundTripScrambledAndWhole,
                             ValuesOfAWrongTypeOrSizeReadSafely, AMegabytePasswordIsReadWhole,
-                            RunAtStartupCopiesExePathOfAtMost255Bytes,
+                            RunAtStartupCopiesExePathOfAtMost255CharactersAsTheOnlyEntry,
                             RunAtStartupOffRemovesTheEntryIfThereIsOne);
 
 } // namespace wrenquil

@@ -153,6 +153,50 @@ TEST_F(Capture, AStoredHotKeyTakesThePlaceOfScrollLock) {
         &log);
 }
 
+// The capture pastes what its own copy put on the clipboard, or nothing: never the text that
+// was there before, with nothing selected or with the hot key's modifiers held while it copies.
+TEST_F(Capture, PastesOnlyWhatItsOwnCopyPutOnTheClipboard) {
+    struct Case {
+        const char* name;
+        const char* selection; // in notepad; empty: nothing selected
+        bool ctrlAltAHeld;     // the hot key Ctrl+Alt+A, held a while; otherwise Scroll Lock
+        bool selectionMayBeMissed;
+    } cases[] = {
+        {"nothing selected", "", false, false},
+        {"Ctrl+Alt+A held over a selection", "held", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowHarness harness;
+        if (c.ctrlAltAHeld) {
+            harness.settings.WriteNumber("HotKey", 0x60041);
+        }
+        RunSettled(harness, [&](Driver& d) {
+            SCOPED_TRACE(c.name);
+            ASSERT_TRUE(SetClipboardText("hunter2"));
+            HideBehindNotepad(d, c.selection);
+            if (c.ctrlAltAHeld) {
+                for (const int key : {VK_CONTROL, VK_MENU, int('A')}) {
+                    ::keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+                }
+                ::keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
+                ::Sleep(700); // the user's hand, not a wait for the program
+                ::keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+                ::keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+            } else {
+                PressKeys({VK_SCROLL});
+            }
+            ASSERT_TRUE(WaitUntil([&] { return Restored(d); })) << WindowState(d.window);
+            ::SendMessageA(d.window, WM_NULL, 0, 0); // the capture has returned
+            const std::string box = d.Text(IDC_MESSAGE);
+            if (c.selectionMayBeMissed && box.empty()) {
+                return;
+            }
+            EXPECT_EQ(box, c.selection) << "clipboard: " << ClipboardText();
+        });
+    }
+}
+
 // What a second start asks of the running window.
 TEST(ClipboardPaste, PasteClipboardMessagePastesAndRecounts) {
     MainWindowHarness harness;

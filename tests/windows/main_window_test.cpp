@@ -1,3 +1,4 @@
+#include "desktop_input.h"
 #include "main_window_harness.h"
 
 #include "core/login_state.h"
@@ -138,6 +139,33 @@ TEST(LoginDialog, RefusesEmptyFieldsAndKeepsTheRecordOnCancel) {
     });
     EXPECT_EQ(harness.login.userName, " ");
     EXPECT_EQ(harness.login.password, "pw");
+}
+
+// Typed at once, a name goes into the user name box while there is none yet, not masked into
+// the password box; with a name there, the password is what is typed.
+TEST(LoginDialog, OpensWithTheFocusInTheUserNameBoxUntilThereIsAName) {
+    for (const std::string stored : {"", "ann"}) {
+        MainWindowHarness harness;
+        harness.settings.WriteString("User", stored);
+        RunSettled(harness, [&](Driver& d) {
+            SCOPED_TRACE("stored name \"" + stored + "\"");
+            d.Command(ID_MESSAGE_LOGIN);
+            HWND login = d.WaitForDialog("Login");
+            ASSERT_TRUE(login != nullptr && BringToFront(login));
+            auto typed = [&] {
+                return Driver::DialogItemText(login, IDC_USERNAME) != stored ||
+                       !Driver::DialogItemText(login, IDC_PASSWORD).empty();
+            };
+            for (int attempt = 0; attempt < 3 && !typed(); ++attempt) {
+                PressKeys({'B'});
+                WaitUntil(typed, 1500);
+            }
+            EXPECT_EQ(Driver::DialogItemText(login, IDC_USERNAME), stored.empty() ? "b" : stored);
+            EXPECT_EQ(Driver::DialogItemText(login, IDC_PASSWORD), stored.empty() ? "" : "b");
+            Driver::Click(login, IDCANCEL);
+            ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(login); }));
+        });
+    }
 }
 
 TEST(MainWindow, AutoLogonUsesStoredCredentialsOrAsksBeforeTheWindowShows) {

@@ -116,8 +116,14 @@ template <typename Condition> bool PollUntil(double seconds, Condition condition
     }
 }
 
+// The program's window is a dialog: a window of another class with the same title (a decoy
+// of the tests) is not it.
+HWND FindMainWindow() {
+    return ::FindWindowA(kDialogClass, kMainWindowTitle);
+}
+
 HWND MainWindow() {
-    HWND window = ::FindWindowA(nullptr, kMainWindowTitle);
+    HWND window = FindMainWindow();
     if (window == nullptr) {
         throw Failure(std::string("no window titled \"") + kMainWindowTitle + "\"");
     }
@@ -271,10 +277,10 @@ void WaitForText(const std::string& what, const std::string& expected, double se
 void WaitWindow(const Args& args) {
     const double seconds = ParseSeconds(args, 0);
     if (!PollUntil(seconds, [] {
-            HWND window = ::FindWindowA(nullptr, kMainWindowTitle);
+            HWND window = FindMainWindow();
             return window != nullptr && ::IsWindowVisible(window);
         })) {
-        const bool hidden = ::FindWindowA(nullptr, kMainWindowTitle) != nullptr;
+        const bool hidden = FindMainWindow() != nullptr;
         throw Failure(std::string(hidden ? "the window titled \"" : "no window titled \"") +
                       kMainWindowTitle + (hidden ? "\" is still hidden" : "\"") + " after " +
                       FormatSeconds(seconds));
@@ -284,7 +290,7 @@ void WaitWindow(const Args& args) {
 // Gone means the window destroyed and its process ended.
 void WaitGone(const Args& args) {
     const double seconds = ParseSeconds(args, 0);
-    HWND window = ::FindWindowA(nullptr, kMainWindowTitle);
+    HWND window = FindMainWindow();
     if (window == nullptr) {
         return;
     }
@@ -430,6 +436,28 @@ void SetClipboard(const Args& args) {
     }
 }
 
+// Another program's window with the program's title, as a folder or a console can have: shown
+// for SECONDS, then the probe ends.
+void Decoy(const Args& args) {
+    const double seconds = ParseSeconds(args, 0);
+    HWND decoy = ::CreateWindowExA(0, "STATIC", kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                   0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+    if (decoy == nullptr) {
+        throw Failure("cannot make the window");
+    }
+    std::printf("shown\n");
+    std::fflush(stdout);
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageA(&msg);
+        }
+    }
+    ::DestroyWindow(decoy);
+}
+
 void Close(const Args&) {
     ::PostMessageA(MainWindow(), WM_CLOSE, 0, 0);
 }
@@ -462,6 +490,7 @@ constexpr Subcommand kSubcommands[] = {
     {"dialog-click", "TITLE ID [SECONDS]", 2, 3, DialogClick},
     {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
     {"close", "", 0, 0, Close},
+    {"decoy", "[SECONDS]", 0, 1, Decoy},
 };
 
 void PrintUsage() {
