@@ -55,9 +55,10 @@ void HandOverToRunningInstance() {
 } // namespace
 
 BOOL CWrenquilApp::InitInstance() {
-    // The semaphore's existence is the signal; its handle stays open until the process ends.
-    ::CreateSemaphoreA(nullptr, 0, 1, kSemaphoreName);
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    HANDLE semaphore = ::CreateSemaphoreA(nullptr, 0, 1, kSemaphoreName);
+    const bool anotherInstanceRuns = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    singleInstance_.reset(semaphore);
+    if (anotherInstanceRuns) {
         HandOverToRunningInstance();
         return FALSE;
     }

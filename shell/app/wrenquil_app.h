@@ -2,12 +2,18 @@
 #pragma once
 
 #include "framework/app.h"
+#include "framework/owned_handle.h"
 
 namespace wrenquil {
 
 class CWrenquilApp : public CWinApp {
 public:
     BOOL InitInstance() override;
+
+private:
+    // The semaphore's existence tells a second start that this instance runs: held for the
+    // whole run.
+    OwnedKernelHandle singleInstance_;
 };
 
 } // namespace wrenquil

@@ -5,9 +5,18 @@
 
 namespace wrenquil {
 
-bool RegisterCaptureHotKey(HWND mainWindow, HotKey key) {
-    return ::RegisterHotKey(mainWindow, CAPTURE_HOTKEY_ID, MapHotKeyModifiers(key.modifiers),
-                            key.virtualKey) != FALSE;
+bool CaptureHotKey::Register(HotKey key) {
+    Unregister();
+    registered_ = ::RegisterHotKey(window_, CAPTURE_HOTKEY_ID, MapHotKeyModifiers(key.modifiers),
+                                   key.virtualKey) != FALSE;
+    return registered_;
+}
+
+void CaptureHotKey::Unregister() {
+    if (registered_) {
+        ::UnregisterHotKey(window_, CAPTURE_HOTKEY_ID);
+        registered_ = false;
+    }
 }
 
 } // namespace wrenquil

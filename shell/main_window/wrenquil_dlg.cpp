@@ -11,7 +11,6 @@
 #include "res/resource.h"
 #include "shell/about/about_dlg.h"
 #include "shell/capture/capture_rules.h"
-#include "shell/capture/hot_key_registration.h"
 #include "shell/login/login_dlg.h"
 #include "shell/messages.h"
 #include "shell/preferences/preferences_dlg.h"
@@ -88,12 +87,13 @@ void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
 BOOL CWrenquilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     trayIcon_.SetOwner(m_hWnd);
+    captureHotKey_.SetOwner(m_hWnd);
     ::SetPropA(m_hWnd, kMainWindowMarker, reinterpret_cast<HANDLE>(1));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     CreateStatusBar();
     settings_.LoadSettings(preferences_, login_);
-    RegisterCaptureHotKey(m_hWnd, {preferences_.HotKeyVirtualKey, preferences_.HotKeyModifiers});
+    captureHotKey_.Register({preferences_.HotKeyVirtualKey, preferences_.HotKeyModifiers});
     SetUpLoginState(login_, preferences_, *this);
     if (HasPasteSwitch(::GetCommandLineA())) {
         messageEdit.SendMessage(WM_PASTE);
@@ -144,7 +144,7 @@ int CWrenquilDlg::RunLoginDialog(LoginState& login) {
 }
 
 PreferencesOutcome CWrenquilDlg::RunPreferencesDialog() {
-    CPreferencesDlg dialog(preferences_, settings_, m_hWnd);
+    CPreferencesDlg dialog(preferences_, settings_, captureHotKey_);
     const INT_PTR result = dialog.DoModal();
     PreferencesOutcome outcome = dialog.outcome;
     outcome.result = static_cast<int>(result);
@@ -269,7 +269,7 @@ void CWrenquilDlg::OnRemoveTray() {
 
 LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
     ::RemovePropA(m_hWnd, kMainWindowMarker);
-    ::UnregisterHotKey(m_hWnd, CAPTURE_HOTKEY_ID);
+    captureHotKey_.Unregister();
     trayIcon_.Remove();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "shell/capture/capture_selection.h"
+#include "shell/capture/hot_key_registration.h"
 #include "shell/tray/tray_icon.h"
 
 #include <string>
@@ -98,6 +99,7 @@ private:
     bool firstShow_ = true;
 
     TrayIcon trayIcon_;
+    CaptureHotKey captureHotKey_;
     CStatusBarCtrl statusBar;
     CEdit mobileEdit;
     CExtEdit messageEdit;

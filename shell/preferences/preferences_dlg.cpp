@@ -4,7 +4,6 @@
 #include "core/settings/settings_store.h"
 #include "res/resource.h"
 #include "shell/capture/capture_selection.h"
-#include "shell/capture/hot_key_registration.h"
 
 #include <iterator>
 
@@ -30,9 +29,9 @@ const MessageMap* CPreferencesDlg::GetMessageMap() const {
 }
 
 CPreferencesDlg::CPreferencesDlg(Preferences& preferences, const SettingsStore& settings,
-                                 HWND mainWindow)
+                                 CaptureHotKey& captureHotKey)
     : CDialog(IDD_PREFERENCES), preferences_(preferences), settings_(settings),
-      mainWindow_(mainWindow) {}
+      captureHotKey_(captureHotKey) {}
 
 void CPreferencesDlg::DoDataExchange(CDataExchange* exchange) {
     DDX_Control(exchange, IDC_HOTKEY, hotKeyControl);
@@ -82,11 +81,10 @@ void CPreferencesDlg::AutoLogonClicked() {
 bool CPreferencesDlg::ApplyHotKey(HotKey chosen) {
     const HotKey previous{preferences_.HotKeyVirtualKey, preferences_.HotKeyModifiers};
     const HotKey wanted = chosen.virtualKey == 0 && chosen.modifiers == 0 ? kBuiltInHotKey : chosen;
-    ::UnregisterHotKey(mainWindow_, CAPTURE_HOTKEY_ID);
     HotKey inForce = wanted;
-    const bool accepted = RegisterCaptureHotKey(mainWindow_, wanted);
+    const bool accepted = captureHotKey_.Register(wanted);
     if (!accepted) {
-        RegisterCaptureHotKey(mainWindow_, previous);
+        captureHotKey_.Register(previous);
         inForce = previous;
         ::MessageBoxA(m_hWnd, kHotKeyRefusedText, "Error", MB_OK | MB_ICONERROR);
     }

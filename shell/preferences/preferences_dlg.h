@@ -7,6 +7,7 @@
 #include "core/settings/hot_key.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "shell/capture/hot_key_registration.h"
 
 namespace wrenquil {
 
@@ -22,7 +23,8 @@ inline constexpr char kRunAtStartupRemovalFailedText[] =
 
 class CPreferencesDlg : public CDialog {
 public:
-    CPreferencesDlg(Preferences& preferences, const SettingsStore& settings, HWND mainWindow);
+    CPreferencesDlg(Preferences& preferences, const SettingsStore& settings,
+                    CaptureHotKey& captureHotKey);
 
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
@@ -44,7 +46,7 @@ private:
 
     Preferences& preferences_;
     const SettingsStore& settings_;
-    HWND mainWindow_;
+    CaptureHotKey& captureHotKey_;
 
     CHotKeyCtrl hotKeyControl;
     int startMinimizedCheck = 0;
