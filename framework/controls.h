@@ -20,7 +20,15 @@ public:
 
 class CButton : public CWnd {};
 
-class CStatic : public CWnd {};
+class CStatic : public CWnd {
+public:
+    ~CStatic() override;
+    // Shows the bitmap resource, drawn for 96 dpi, stretched to the display's scale.
+    void SetBitmapAtScale(int bitmapId);
+
+private:
+    HBITMAP scaledBitmap_ = nullptr;
+};
 
 class CStatusBarCtrl : public CWnd {
 public:

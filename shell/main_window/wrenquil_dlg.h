@@ -62,6 +62,7 @@ private:
     void PasteIntoMessageBox() override { messageEdit.SendMessage(WM_PASTE); }
 
     void CreateStatusBar();
+    int CounterPartWidth() const;
     void ShowTrayMenu();
 
     LRESULT OnTrayNotify(WPARAM, LPARAM lParam);
@@ -102,6 +103,7 @@ private:
     std::string messageText;
     HICON icon;
     CButton sendButton;
+    CStatic logo;
 };
 
 } // namespace wrenquil
