@@ -22,6 +22,26 @@ RUNS_BEGIN = "<!-- runs:begin (bench/report.py puts each run here, newest first)
 RUNS_END = "<!-- runs:end -->"
 RUNS_KEPT = 6
 MINGW_RUNTIME = re.compile(r"^(libstdc\+\+|libgcc|libwinpthread|libssp|libgomp)", re.I)
+SEND_PARTS = (("click", "whole Send in-process, reply included", "bare", "bare calls"),
+              ("transport", "WinInetTransport alone", "bare", "bare calls"),
+              ("window_work", "window's own part (instant transport)", None, None),
+              ("window_before_request", "of that, before the request goes out", None, None),
+              ("grey_send", "of that, greying Send (EnableSendButton(false))", None, None),
+              ("status_text", "of that, status text \"Connect to server…\"", None, None))
+RECOUNT_PARTS = (("keystroke+paint", "the same, box and status bar repainted"),
+                 ("plain_edit", "same edit box, no recount (the control alone)"),
+                 ("plain_edit_lines",
+                  "the control alone, text in one-sentence lines (82 characters)"),
+                 ("recount_only", "MessageTextChanged alone"),
+                 ("length_a", "GetWindowTextLengthA of the box"),
+                 ("length_w", "GetWindowTextLengthW of the box"),
+                 ("plain_length_a", "GetWindowTextLengthA, edit box not subclassed"),
+                 ("plain_length_w", "GetWindowTextLengthW, edit box not subclassed"))
+# Every sample a whole run gives: file, figure, labels (recount's at each of its two lengths).
+EXPECTED = (("startup.txt", "startup", ("minimal", "wrenquil", "imports")),
+            ("send.txt", "send", ("wrenquil", "bare_wininet")),
+            ("send_parts.txt", "parts", ("bare",) + tuple(p[0] for p in SEND_PARTS)),
+            ("recount.txt", "recount", ("keystroke",) + tuple(p[0] for p in RECOUNT_PARTS)))
 
 
 def quantile(values, q):
@@ -143,13 +163,7 @@ def build_table(run, exe, prefix):
 
     parts = read_samples(run / "send_parts.txt", "parts")
     if parts:
-        for name, what, base_name, base_what in (
-                ("click", "whole Send in-process, reply included", "bare", "bare calls"),
-                ("transport", "WinInetTransport alone", "bare", "bare calls"),
-                ("window_work", "window's own part (instant transport)", None, None),
-                ("window_before_request", "of that, before the request goes out", None, None),
-                ("grey_send", "of that, greying Send (EnableSendButton(false))", None, None),
-                ("status_text", "of that, status text \"Connect to server…\"", None, None)):
+        for name, what, base_name, base_what in SEND_PARTS:
             ours = parts.get((name,), [])
             base = parts.get((base_name,), []) if base_name else []
             ratio = ("%.2f×" % (median(ours) / median(base))) if ours and base else ""
@@ -166,15 +180,7 @@ def build_table(run, exe, prefix):
                            recount.get(("keystroke", short), []), "%s char" % short, 1.05, 0,
                            "µs per key")
         rows.append(row)
-        for name, what in (("keystroke+paint", "the same, box and status bar repainted"),
-                           ("plain_edit", "same edit box, no recount (the control alone)"),
-                           ("plain_edit_lines",
-                            "the control alone, text in one-sentence lines (82 characters)"),
-                           ("recount_only", "MessageTextChanged alone"),
-                           ("length_a", "GetWindowTextLengthA of the box"),
-                           ("length_w", "GetWindowTextLengthW of the box"),
-                           ("plain_length_a", "GetWindowTextLengthA, edit box not subclassed"),
-                           ("plain_length_w", "GetWindowTextLengthW, edit box not subclassed")):
+        for name, what in RECOUNT_PARTS:
             ours = recount.get((name, long_), [])
             base = recount.get((name, short), [])
             ratio = median(ours) / median(base) if ours and base else float("nan")
@@ -202,8 +208,26 @@ def build_table(run, exe, prefix):
     return rows, notes
 
 
-def markdown(rows):
-    header = ["#", "figure", "Wrenquil", "baseline", "ratio", "target", "result"]
+def missing_figures(run):
+    """The samples a whole run should have given and did not, as "file: figure label"."""
+    missing = []
+    for file, figure, labels in EXPECTED:
+        samples = read_samples(run / file, figure)
+        for label in labels:
+            found = [k for k in samples if k[0] == label]
+            # recount: one length for the empty box and one for the long message
+            if len(found) < (2 if figure == "recount" else 1):
+                missing.append("%s: %s %s" % (file, figure, label))
+    curl = (run / "curl.txt").read_text() if (run / "curl.txt").exists() else ""
+    if "curl " not in curl:
+        missing.append("curl.txt: curl")
+    return missing
+
+
+HEADER = ["#", "figure", "Wrenquil", "baseline", "ratio", "target", "result"]
+
+
+def markdown(rows, header=HEADER):
     lines = ["| " + " | ".join(header) + " |", "|" + "|".join("---" for _ in header) + "|"]
     lines += ["| " + " | ".join(str(c) for c in row) + " |" for row in rows]
     return "\n".join(lines)
@@ -228,10 +252,20 @@ def main():
     p.add_argument("--results", default="", help="Markdown file to record the run in")
     p.add_argument("--seconds", type=int, help="how long the whole run took")
     p.add_argument("--wine-cpu", default="none", help="the core Wine was pinned to, or none")
+    p.add_argument("--smoke", action="store_true",
+                   help="a check that every figure comes out: no target judged, nothing "
+                        "recorded; fails when a figure is missing")
     args = p.parse_args()
 
     prefix = os.environ.get("WRENQUIL_WINEPREFIX", "")
     rows, _ = build_table(args.run, args.exe, prefix)
+    if args.smoke:
+        print(markdown([row[:5] for row in rows], header=HEADER[:5]))
+        missing = missing_figures(args.run)
+        for figure in missing:
+            print("bench: missing %s" % figure, file=sys.stderr)
+        print("bench: smoke run %s" % ("failed" if missing else "complete (timings not judged)"))
+        return 1 if missing else 0
     m = machine()
     now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
     took = (", `make bench` took %d s" % args.seconds) if args.seconds else ""

@@ -17,9 +17,18 @@
 # Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_ONLY (some of
 # "startup send recount"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
 # BENCH_RESULTS (the Markdown file to record in; empty: record nothing).
+#
+# bench/run.sh --smoke (part of `make test`): every measurement once through with two rounds,
+# so a bench that can no longer run fails the tests; it fails when a figure is missing, judges
+# no target and records nothing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
+smoke=""
+if [ "${1:-}" = --smoke ]; then
+  smoke=--smoke
+  export BENCH_STARTUP_ROUNDS=2 BENCH_SEND_ROUNDS=2 BENCH_RECOUNT_BLOCKS=2 BENCH_ONLY=""
+fi
 export WRENQUIL_WINEPREFIX=${WRENQUIL_WINEPREFIX:-$repo/build/wineprefix-bench}
 port=${WRENQUIL_TEST_PORT:-18443}
 startup_rounds=${BENCH_STARTUP_ROUNDS:-20}
@@ -148,13 +157,16 @@ take_gateway_port bench
 # Under the lock, so two runs never make the bench's prefix at once.
 "$repo/scripts/wine-prefix.sh" 9>&-
 
-out=$repo/build/bench-run
+out=$repo/build/bench-run${smoke:+-smoke}
 rm -rf "$out"
 mkdir -p "$out"
 # Without the lock's descriptor: a Wine server left behind must not hold the lock.
 "$repo/scripts/with-display.sh" "$repo/scripts/with-test-gateway.sh" "$0" --inside "$out" 9>&-
 exec 9>&-
 
+if [ -n "$smoke" ]; then
+  exec python3 "$here/report.py" "$out" --exe "$windows/Wrenquil.exe" --smoke
+fi
 python3 "$here/report.py" "$out" --exe "$windows/Wrenquil.exe" \
   --results "${BENCH_RESULTS-$here/RESULTS.md}" --seconds "$(($(date +%s) - started))" \
   --wine-cpu "$cpu"

@@ -31,17 +31,27 @@ public:
     RegStatus CloseKey(RegKey) override { return kRegSuccess; }
 };
 
+constexpr UINT kPollMs = 10;
+constexpr DWORD kShowWaitMs = 10000; // a window not shown by then never will be
+
 struct Pending {
     CWrenquilDlg* window = nullptr;
     const std::function<void(CWrenquilDlg&, HWND)>* work = nullptr;
+    DWORD since = 0;
     bool ran = false;
 };
 Pending pending;
 
+// The dialog's loop shows the window once its queue is first empty, after this timer may
+// have fired: look again until it is shown.
 void CALLBACK RunWork(HWND, UINT, UINT_PTR timer, DWORD) {
-    ::KillTimer(nullptr, timer);
     HWND dialog = pending.window->m_hWnd;
-    if (dialog != nullptr && ::IsWindowVisible(dialog)) {
+    const bool shown = dialog != nullptr && ::IsWindowVisible(dialog);
+    if (!shown && ::GetTickCount() - pending.since < kShowWaitMs) {
+        return;
+    }
+    ::KillTimer(nullptr, timer);
+    if (shown) {
         pending.ran = true;
         (*pending.work)(*pending.window, dialog);
     } else {
@@ -61,9 +71,9 @@ bool RunMainWindow(LoginState& login,
     Preferences preferences;
     CWrenquilDlg window(login, preferences, store);
     app.m_pMainWnd = &window;
-    pending = {&window, &work, false};
+    pending = {&window, &work, ::GetTickCount(), false};
     // A thread timer fires inside the dialog's own loop, once the window is up and idle.
-    ::SetTimer(nullptr, 0, 0, RunWork);
+    ::SetTimer(nullptr, 0, kPollMs, RunWork);
     window.DoModal();
     app.m_pMainWnd = nullptr;
     return pending.ran;

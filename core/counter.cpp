@@ -4,6 +4,7 @@
 #include "main_window.h"
 #include "res/resource.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace wrenquil {
@@ -22,6 +23,21 @@ std::string CounterText(int length, MessageCount count) {
     char text[64];
     std::snprintf(text, sizeof text, "%d characters / %d %s", length, count.count, count.noun);
     return text;
+}
+
+std::vector<std::string> WidestCounterTexts() {
+    const std::string longest = CounterText(kMessageBoxLimit, CountMessages(kMessageBoxLimit));
+    std::vector<std::string> texts;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        std::string text = longest;
+        for (char& c : text) {
+            if (std::isdigit(static_cast<unsigned char>(c))) {
+                c = digit;
+            }
+        }
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 void SetSendEnabled(MainWindow& window, bool enabled) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace wrenquil {
 
@@ -16,9 +17,13 @@ struct MessageCount {
 inline constexpr int kCounterStatusPart = 1;
 inline constexpr int kSingleMessageLength = 160;
 inline constexpr int kConcatenatedPartLength = 134;
+inline constexpr int kMessageBoxLimit = 30000; // the edit control's default limit
 
 MessageCount CountMessages(int length);
 std::string CounterText(int length, MessageCount count);
+// Texts at least as wide as every counter text the message box can give, in any font: the
+// longest one with each digit in every place.
+std::vector<std::string> WidestCounterTexts();
 
 // Enables or greys the Send button and the Send menu item together.
 void SetSendEnabled(MainWindow& window, bool enabled);

@@ -2,6 +2,31 @@
 
 namespace wrenquil {
 
+void CStatic::SetBitmapAtScale(int bitmapId) {
+    HDC dc = ::GetDC(m_hWnd);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(m_hWnd, dc);
+    if (dpi == USER_DEFAULT_SCREEN_DPI || scaledBitmap_ != nullptr) {
+        return;
+    }
+    // The picture the control shows now is the resource at its own size.
+    BITMAP original{};
+    const auto shown = reinterpret_cast<HBITMAP>(SendMessage(STM_GETIMAGE, IMAGE_BITMAP));
+    if (shown == nullptr || ::GetObjectA(shown, sizeof original, &original) == 0) {
+        return;
+    }
+    scaledBitmap_.reset(static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
+                     ::MulDiv(original.bmWidth, dpi, USER_DEFAULT_SCREEN_DPI),
+                     ::MulDiv(original.bmHeight, dpi, USER_DEFAULT_SCREEN_DPI), 0)));
+    if (scaledBitmap_ == nullptr) {
+        return; // the picture stays at its own size
+    }
+    // The static control leaves the picture it loaded itself to whoever replaces it.
+    SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaledBitmap_.get()));
+    ::DeleteObject(shown);
+}
+
 // Made by this object, so destroyed by it, unless its parent has destroyed it already (the
 // object then forgot it).
 CStatusBarCtrl::~CStatusBarCtrl() {

@@ -1,6 +1,7 @@
 // Thin wrappers over the controls the program uses.
 #pragma once
 
+#include "owned_handle.h"
 #include "wnd.h"
 
 #include <commctrl.h>
@@ -20,7 +21,14 @@ public:
 
 class CButton : public CWnd {};
 
-class CStatic : public CWnd {};
+class CStatic : public CWnd {
+public:
+    // Shows the bitmap resource, drawn for 96 dpi, stretched to the display's scale.
+    void SetBitmapAtScale(int bitmapId);
+
+private:
+    OwnedBitmap scaledBitmap_;
+};
 
 class CStatusBarCtrl : public CWnd {
 public:

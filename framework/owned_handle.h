@@ -14,6 +14,7 @@ template <auto Release> struct ReleaseWith {
 
 using OwnedMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, ReleaseWith<&::DestroyMenu>>;
 using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, ReleaseWith<&::DeleteObject>>;
+using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, ReleaseWith<&::DeleteObject>>;
 using OwnedKernelHandle = std::unique_ptr<void, ReleaseWith<&::CloseHandle>>;
 
 } // namespace wrenquil

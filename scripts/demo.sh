@@ -6,14 +6,16 @@
 # With a display ($DISPLAY reachable, not under CI): opens the window and waits until you
 # close it. Without one, or with WRENQUIL_DEMO_HEADLESS=1: on a private display, logs in,
 # sends a message through the Login dialog and the Send button, prints what the gateway
-# received, the status bar and a screenshot's path, then shuts everything down. Exits
-# non-zero unless the status bar says "OK. Message sent".
+# received, the status bar and the paths of two pictures of the window (after the send, and
+# with its Message menu open), then shuts everything down. Exits non-zero unless the status
+# bar says "OK. Message sent".
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 demo_exe=$repo/build/windows/demo/Wrenquil.exe
 probe_exe=$repo/build/windows/wrenquil_probe.exe
 screenshot=$repo/build/demo/screenshot.png
+menu_screenshot=$repo/build/demo/screenshot-menu.png
 port=${WRENQUIL_TEST_PORT:-18443}
 sent_status="OK. Message sent"
 
@@ -43,11 +45,27 @@ if not lines:
 PY
 }
 
-# Waits until two captures of the screen in a row are the same (Wine paints a moment after
-# the program changed its text), then saves the last as PNG.
+# The main window's X window, and its rectangle with the window manager's frame as
+# WIDTHxHEIGHT+X+Y.
+demo_window() { xdotool search --onlyvisible --name '^Wrenquil v1\.0$' | head -n 1; }
+window_rectangle() {
+  local x y width height left=0 right=0 top=0 bottom=0
+  # xwininfo, not xdotool: xdotool counts the frame's offset twice.
+  read -r x y width height < <(xwininfo -id "$1" | awk '
+    /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}')
+  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
+    sed -n 's/.*= *//p' | tr -d ',') || true
+  echo "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))"
+}
+
+# Saves the window (with whatever of the program lies over it, such as an open menu) as PNG,
+# once two captures of the screen in a row are the same: Wine paints a moment after the
+# program changed its text.
 take_screenshot() {
-  mkdir -p "$(dirname "$screenshot")"
-  local previous="" current
+  local file=$1 area previous="" current
+  mkdir -p "$(dirname "$file")"
+  area=$(window_rectangle "$(demo_window)")
   for _ in $(seq 20); do
     import -window root -depth 8 "rgb:$work/screen.rgb"
     current=$(sha1sum <"$work/screen.rgb")
@@ -55,7 +73,21 @@ take_screenshot() {
     previous=$current
   done
   convert -size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -depth 8 \
-    "rgb:$work/screen.rgb" "$screenshot"
+    "rgb:$work/screen.rgb" -crop "$area" +repage "$file"
+}
+
+# The window with its Message menu open, as a user opens it (Alt+M).
+take_menu_screenshot() {
+  local window
+  window=$(demo_window)
+  xdotool windowactivate --sync "$window" key --clearmodifiers alt+m
+  # The open menu is an X window of the program's own besides the main window.
+  for _ in $(seq 50); do
+    [ "$(xdotool search --onlyvisible --classname '^wrenquil\.exe$' | wc -l)" -gt 1 ] && break
+    sleep 0.1
+  done
+  take_screenshot "$1"
+  xdotool key Escape Escape
 }
 
 run_interactive() {
@@ -94,8 +126,9 @@ run_headless() {
   echo "demo: the gateway received:"
   print_requests
   echo "demo: status bar: \"$(probe status 0)\" | \"$(probe status 1)\""
-  take_screenshot
-  echo "demo: screenshot: $screenshot"
+  take_screenshot "$screenshot"
+  take_menu_screenshot "$menu_screenshot"
+  echo "demo: screenshots: $screenshot (after the send), $menu_screenshot (its menu open)"
   stop_program
 
   if [ "$sent" -ne 0 ]; then

@@ -15,6 +15,7 @@
 #include "shell/messages.h"
 #include "shell/preferences/preferences_dlg.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace wrenquil {
@@ -82,6 +83,7 @@ void CWrenquilDlg::DoDataExchange(CDataExchange* exchange) {
     DDX_Control(exchange, IDC_MESSAGE, messageEdit);
     DDX_Control(exchange, IDC_SEND, sendButton);
     DDX_Control(exchange, IDC_MOBILE, mobileEdit);
+    DDX_Control(exchange, IDC_LOGO, logo);
 }
 
 BOOL CWrenquilDlg::OnInitDialog() {
@@ -91,6 +93,7 @@ BOOL CWrenquilDlg::OnInitDialog() {
     ::SetPropA(m_hWnd, kMainWindowMarker, reinterpret_cast<HANDLE>(1));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    logo.SetBitmapAtScale(IDB_LOGO);
     CreateStatusBar();
     settings_.LoadSettings(preferences_, login_);
     captureHotKey_.Register({preferences_.HotKeyVirtualKey, preferences_.HotKeyModifiers});
@@ -114,13 +117,40 @@ void CWrenquilDlg::CreateStatusBar() {
     if (!statusBar.Create(WS_CHILD | WS_VISIBLE, rect, this, IDC_STATUSBAR)) {
         ::MessageBoxA(m_hWnd, "Status Bar not created!",
                       AfxGetApp() ? AfxGetApp()->ApplicationName().c_str() : kTrayTip, MB_OK);
+        return;
     }
+    // The login part keeps its share of the window unless the counter would be cut off.
     ::GetWindowRect(m_hWnd, &rect);
-    const int rightEdges[2] = {static_cast<int>((rect.right - rect.left) * kLoginPartShare), -1};
+    const int share = static_cast<int>((rect.right - rect.left) * kLoginPartShare);
+    RECT bar;
+    ::GetClientRect(statusBar.m_hWnd, &bar);
+    const int rightEdges[2] = {
+        std::max(0, std::min(share, static_cast<int>(bar.right) - CounterPartWidth())), -1};
     statusBar.SetMinHeight(kStatusBarHeight);
     statusBar.SetParts(2, rightEdges);
     SetStatusText(kLoginStatusPart, kNotLoggedInText);
     SetStatusText(kCounterStatusPart, kMainWindowTitle);
+}
+
+// Room for the widest counter the message box can give, in the status bar's own font, with
+// the part's borders and a margin of one average character on either side of the text.
+int CWrenquilDlg::CounterPartWidth() const {
+    HDC dc = ::GetDC(statusBar.m_hWnd);
+    HGDIOBJ previous =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(statusBar.SendMessage(WM_GETFONT)));
+    int widest = 0;
+    for (const std::string& text : WidestCounterTexts()) {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(statusBar.m_hWnd, dc);
+    int borders[3] = {}; // horizontal, vertical, between parts
+    statusBar.SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    return widest + 2 * metrics.tmAveCharWidth + 2 * borders[0] + borders[2];
 }
 
 void CWrenquilDlg::EnableMessageMenuItem(int commandId, bool enabled) {

@@ -64,6 +64,7 @@ private:
     void PasteIntoMessageBox() override { messageEdit.SendMessage(WM_PASTE); }
 
     void CreateStatusBar();
+    int CounterPartWidth() const;
     void ShowTrayMenu();
 
     LRESULT OnTrayNotify(WPARAM, LPARAM lParam);
@@ -105,6 +106,7 @@ private:
     CExtEdit messageEdit;
     HICON icon;
     CButton sendButton;
+    CStatic logo;
 };
 
 } // namespace wrenquil

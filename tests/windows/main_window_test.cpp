@@ -208,6 +208,77 @@ TEST(MainWindow, AutoLogonUsesStoredCredentialsOrAsksBeforeTheWindowShows) {
     }
 }
 
+int TextWidth(HWND window, HFONT font, const std::string& text) {
+    HDC dc = ::GetDC(window);
+    HGDIOBJ previous = ::SelectObject(dc, font);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(window, dc);
+    return size.cx;
+}
+
+// The picture a static control shows (bitmap or icon), in pixels.
+SIZE ImageSize(HWND control) {
+    BITMAP bitmap{};
+    if (auto image =
+            reinterpret_cast<HBITMAP>(::SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0))) {
+        ::GetObjectA(image, sizeof bitmap, &bitmap);
+    } else if (auto icon = reinterpret_cast<HICON>(::SendMessageA(control, STM_GETICON, 0, 0))) {
+        ICONINFO info{};
+        ::GetIconInfo(icon, &info);
+        ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+    }
+    return {bitmap.bmWidth, bitmap.bmHeight};
+}
+
+// Shown at the window's scale: the picture about as large as its place in dialog units.
+void ExpectScaledLike(HWND control, int widthUnits, int heightUnits) {
+    RECT units{0, 0, widthUnits, heightUnits};
+    ::MapDialogRect(::GetParent(control), &units);
+    const SIZE shown = ImageSize(control);
+    EXPECT_NEAR(shown.cx, units.right, units.right * 0.2) << widthUnits;
+    EXPECT_NEAR(shown.cy, units.bottom, units.bottom * 0.2) << heightUnits;
+}
+
+// Also run with the system at 200 % (see tests/CMakeLists.txt).
+TEST(WindowScale, CounterPartFitsTheWidestCounterAndThePicturesFollowTheScale) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        HWND bar = d.Item(IDC_STATUSBAR);
+        const auto font = reinterpret_cast<HFONT>(::SendMessageA(bar, WM_GETFONT, 0, 0));
+        const int widest = TextWidth(bar, font, "30000 characters / 224 messages");
+        HDC dc = ::GetDC(bar);
+        const int dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
+        ::ReleaseDC(bar, dc);
+        const int averageChar = TextWidth(bar, font, "x");
+
+        int edges[2] = {};
+        ASSERT_EQ(::SendMessageA(bar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
+        RECT counter{}, window{};
+        ::SendMessageA(bar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&counter));
+        ::GetWindowRect(d.window, &window);
+        const int counterWidth = counter.right - counter.left;
+        const int textInset = 3 * dpi / 96; // each side of a part's text
+        EXPECT_GE(counterWidth, widest + 2 * textInset) << "dpi " << dpi;
+        const int share = static_cast<int>((window.right - window.left) * 0.72);
+        EXPECT_LE(edges[0], share);
+        if (edges[0] < share) { // gave way, but no further than needed
+            EXPECT_LE(counterWidth, widest + 4 * averageChar);
+        }
+        ExpectScaledLike(d.Item(IDC_LOGO), 43, 28);
+
+        d.Command(ID_HELP_ABOUT);
+        HWND about = d.WaitForDialog("About Wrenquil");
+        ASSERT_NE(about, nullptr);
+        ExpectScaledLike(::GetWindow(about, GW_CHILD), 20, 20); // the icon
+        Driver::Click(about, IDOK);
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
+    });
+}
+
 TEST(MainWindow, EnterInTheNumberBoxDoesNothing) {
     MainWindowHarness harness;
     harness.Run([&](Driver& d) {
