@@ -1,4 +1,4 @@
-#include "framework/win32_registry.h"
+#include "core/settings/win32_registry.h"
 #include "tests/support/settings_store_contract.h"
 
 #include <windows.h>
