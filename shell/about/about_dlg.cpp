@@ -1,5 +1,6 @@
 #include "about_dlg.h"
 
+#include "framework/shell_api.h"
 #include "hyperlink.h"
 #include "res/resource.h"
 
@@ -9,7 +10,7 @@
 
 namespace wrenquil {
 
-CAboutDlg::ShellExecuteFunction CAboutDlg::shellExecute = &::ShellExecuteA;
+CAboutDlg::ShellExecuteFunction CAboutDlg::shellExecute = &ShellExecuteA;
 
 const MessageMapEntry CAboutDlg::messageEntries[] = {
     OnNotification(STN_CLICKED, IDC_HOMEPAGE, &CAboutDlg::OpenHomePage),

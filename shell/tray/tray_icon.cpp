@@ -1,5 +1,6 @@
 #include "tray_icon.h"
 
+#include "framework/shell_api.h"
 #include "res/resource.h"
 #include "shell/messages.h"
 
@@ -17,7 +18,8 @@ BOOL NotifyTrayIcon(HWND window, DWORD action) {
     record.uCallbackMessage = WM_TRAYNOTIFY;
     record.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     ::lstrcpynA(record.szTip, kTrayTip, sizeof record.szTip);
-    return ::Shell_NotifyIconA(action, &record);
+    // Qualified: the argument's type brings the import into view too.
+    return wrenquil::Shell_NotifyIconA(action, &record);
 }
 
 } // namespace wrenquil
