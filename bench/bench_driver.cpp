@@ -16,12 +16,20 @@
 //       event), the two alternating. ORIGIN is "https://host:port"; the URL is also written
 //       to URL_FILE.
 //
+//   bench_driver rest ROUNDS LABEL=EXE LABEL=EXE...
+//       Starts each program in turn, sends its window the program's Hide command (Wrenquil
+//       goes to the tray; the minimal dialog has no such command and stays as it is), lets it
+//       settle for a second and reads its memory (GetProcessMemoryInfo): "rest_private LABEL
+//       KB" and "rest_working_set LABEL KB".
+//
 // One line per timed sample on stdout: "FIGURE LABEL MILLISECONDS". Exit code 0, or 1 with a
 // message on stderr.
 #include "res/resource.h"
 #include "wrenquil_version.h"
 
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +45,7 @@ constexpr char kSettingsKey[] = "Software\\Halvory Limited";
 constexpr DWORD kPollMs = 1;           // between two looks at what is being waited for
 constexpr LONGLONG kShortPollUs = 200; // the same, where a look costs no server request
 constexpr double kWaitSeconds = 30.0;  // anything slower than this is broken, not slow
+constexpr DWORD kSettleMs = 1000;      // for a program at rest after its last command
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -108,8 +117,15 @@ HWND VisibleWindowOf(DWORD threadId) {
     return found;
 }
 
-// From CreateProcess to the first visible top-level window of the new process, in ms.
-double TimeStart(const Program& program) {
+struct Running {
+    PROCESS_INFORMATION process;
+    HWND window;      // its first visible window
+    double startupMs; // from CreateProcess to that window
+};
+
+// Starts the program with no settings of its own (it starts logged out) and waits for its
+// first visible top-level window.
+Running Start(const Program& program) {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); // absent is fine
     std::string commandLine = "\"" + program.exe + "\"";
     const std::string directory = program.exe.substr(0, program.exe.find_last_of("\\/"));
@@ -131,18 +147,26 @@ double TimeStart(const Program& program) {
             return (shown = VisibleWindowOf(process.dwThreadId)) != nullptr;
         },
         program.label + "'s window");
-    const double elapsed = Now() - started;
+    return {process, shown, Now() - started};
+}
 
-    ::PostMessageA(shown, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(kWaitSeconds * 1000)) !=
-        WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 1);
-        ::WaitForSingleObject(process.hProcess, INFINITE);
+// Closes its window and waits for the process to end.
+void Stop(const Program& program, const Running& running) {
+    ::PostMessageA(running.window, WM_CLOSE, 0, 0);
+    const HANDLE process = running.process.hProcess;
+    if (::WaitForSingleObject(process, static_cast<DWORD>(kWaitSeconds * 1000)) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, INFINITE);
         throw Failure(program.label + " did not end when its window was closed");
     }
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return elapsed;
+    ::CloseHandle(running.process.hThread);
+    ::CloseHandle(process);
+}
+
+double TimeStart(const Program& program) {
+    const Running running = Start(program);
+    Stop(program, running);
+    return running.startupMs;
 }
 
 int Startup(int rounds, const std::vector<Program>& programs) {
@@ -153,6 +177,33 @@ int Startup(int rounds, const std::vector<Program>& programs) {
         for (std::size_t i = 0; i < programs.size(); ++i) {
             const Program& program = programs[round % 2 == 0 ? i : programs.size() - 1 - i];
             Sample("startup", program.label, TimeStart(program));
+        }
+    }
+    return 0;
+}
+
+// ---- memory at rest -------------------------------------------------------------------------
+
+void MeasureRest(const Program& program) {
+    const Running running = Start(program);
+    ::PostMessageA(running.window, WM_COMMAND, ID_MESSAGE_HIDE, 0);
+    ::Sleep(kSettleMs);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    if (!::GetProcessMemoryInfo(running.process.hProcess,
+                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                sizeof memory)) {
+        throw Failure("cannot read the memory of " + program.label + ": error " +
+                      std::to_string(::GetLastError()));
+    }
+    Sample("rest_private", program.label, static_cast<double>(memory.PrivateUsage) / 1024);
+    Sample("rest_working_set", program.label, static_cast<double>(memory.WorkingSetSize) / 1024);
+    Stop(program, running);
+}
+
+int Rest(int rounds, const std::vector<Program>& programs) {
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t i = 0; i < programs.size(); ++i) {
+            MeasureRest(programs[round % 2 == 0 ? i : programs.size() - 1 - i]);
         }
     }
     return 0;
@@ -341,7 +392,7 @@ int Send(int rounds, const std::string& logPath, const std::string& origin,
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: bench_driver startup ROUNDS LABEL=EXE LABEL=EXE\n"
+    std::fprintf(stderr, "usage: bench_driver startup|rest ROUNDS LABEL=EXE LABEL=EXE\n"
                          "       bench_driver send ROUNDS LOG ORIGIN BARE_EXE URL_FILE\n");
     return 2;
 }
@@ -351,7 +402,7 @@ int Usage() {
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        if (args.size() >= 3 && args[0] == "startup") {
+        if (args.size() >= 3 && (args[0] == "startup" || args[0] == "rest")) {
             std::vector<Program> programs;
             for (std::size_t i = 2; i < args.size(); ++i) {
                 const std::size_t equals = args[i].find('=');
@@ -360,7 +411,8 @@ int main(int argc, char** argv) {
                 }
                 programs.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
             }
-            return Startup(std::atoi(args[1].c_str()), programs);
+            const int rounds = std::atoi(args[1].c_str());
+            return args[0] == "startup" ? Startup(rounds, programs) : Rest(rounds, programs);
         }
         if (args.size() == 6 && args[0] == "send") {
             return Send(std::atoi(args[1].c_str()), args[2], args[3], args[4], args[5]);

@@ -8,11 +8,10 @@
 
 #ifdef MINIMAL_DIALOG_SAME_IMPORTS
 // The second baseline imports the DLLs the program imports (and has its manifest, so common
-// controls 6 are loaded too): its start-up then times loading them as well.
+// controls 6 are loaded too): its start-up then times loading them as well. WinINet and the
+// shell are not among them: the program loads those when first needed.
 #include <commctrl.h>
-#include <shellapi.h>
 #include <shlwapi.h>
-#include <wininet.h>
 #endif
 
 namespace {
@@ -25,8 +24,6 @@ void UseImports(LPARAM never) {
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
-    ::InternetCloseHandle(::InternetOpenA("x", 0, nullptr, nullptr, 0));
-    ::Shell_NotifyIconA(NIM_DELETE, nullptr);
     ::PathFindFileNameA("x");
     HKEY key = nullptr;
     ::RegOpenKeyExA(HKEY_CURRENT_USER, "x", 0, KEY_READ, &key);

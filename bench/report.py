@@ -4,7 +4,7 @@ records it, with the machine and the date, at the top of the runs in RESULTS.md.
 
     report.py RUN_DIR --exe build/windows/Wrenquil.exe [--results bench/RESULTS.md]
 
-RUN_DIR holds startup.txt, send.txt, curl.txt and recount.txt: one sample a line,
+RUN_DIR holds startup.txt, send.txt, curl.txt, recount.txt and rest.txt: one sample a line,
 "FIGURE LABEL VALUE..." (see bench_driver.cpp and recount.cpp). Every figure is the median of
 its samples; the quartiles are shown beside it."""
 import argparse
@@ -41,7 +41,9 @@ RECOUNT_PARTS = (("keystroke+paint", "the same, box and status bar repainted"),
 EXPECTED = (("startup.txt", "startup", ("minimal", "wrenquil", "imports")),
             ("send.txt", "send", ("wrenquil", "bare_wininet")),
             ("send_parts.txt", "parts", ("bare",) + tuple(p[0] for p in SEND_PARTS)),
-            ("recount.txt", "recount", ("keystroke",) + tuple(p[0] for p in RECOUNT_PARTS)))
+            ("recount.txt", "recount", ("keystroke",) + tuple(p[0] for p in RECOUNT_PARTS)),
+            ("rest.txt", "rest_private", ("minimal", "wrenquil")),
+            ("rest.txt", "rest_working_set", ("minimal", "wrenquil")))
 
 
 def quantile(values, q):
@@ -205,6 +207,20 @@ def build_table(run, exe, prefix):
                  "system DLLs only",
                  "met" if facts["dlls"] and not facts["not_system"] else
                  "missed: " + ", ".join(facts["not_system"])])
+    rest = {figure: read_samples(run / "rest.txt", figure)
+            for figure in ("rest_private", "rest_working_set")}
+    for number, figure, what in (("5", "rest_private", "memory at rest, hidden in the tray: "
+                                  "private bytes"),
+                                 ("", "rest_working_set", "… working set")):
+        ours = rest[figure].get(("wrenquil",), [])
+        base = rest[figure].get(("minimal",), [])
+        # Wine gives 0 for the counters it does not keep (private bytes among them).
+        real = any(ours) and any(base)
+        ratio = ("%.2f×" % (median(ours) / median(base))) if real else ""
+        rows.append([number, "%s (KB, n=%d)" % (what, len(ours)),
+                     spread(ours, 0) if real else "not reported (0)",
+                     "minimal dialog at rest: %s" % (spread(base, 0) if real else "0"), ratio,
+                     "—", "reported"])
     return rows, notes
 
 

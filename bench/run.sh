@@ -10,12 +10,14 @@
 #      taken apart in one process (bench_send_parts.exe)
 #   3. one keystroke's recount with a 30,000-character message against an empty one
 #   4. the size of build/windows/Wrenquil.exe and the DLLs it imports
+#   5. memory at rest: the program hidden in the tray after start-up against the minimal
+#      dialog, side by side
 # prints the table and records it in bench/RESULTS.md (bench/report.py).
 #
 # Wine runs in a prefix of the bench's own (build/wineprefix-bench unless WRENQUIL_WINEPREFIX
 # says otherwise), so a test run in the build tree's prefix neither disturbs it nor is disturbed.
-# Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_ONLY (some of
-# "startup send recount"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
+# Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_REST_ROUNDS,
+# BENCH_ONLY (some of "startup send recount rest"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
 # BENCH_RESULTS (the Markdown file to record in; empty: record nothing).
 #
 # bench/run.sh --smoke (part of `make test`): every measurement once through with two rounds,
@@ -27,13 +29,15 @@ repo=$(cd "$here/.." && pwd)
 smoke=""
 if [ "${1:-}" = --smoke ]; then
   smoke=--smoke
-  export BENCH_STARTUP_ROUNDS=2 BENCH_SEND_ROUNDS=2 BENCH_RECOUNT_BLOCKS=2 BENCH_ONLY=""
+  export BENCH_STARTUP_ROUNDS=2 BENCH_SEND_ROUNDS=2 BENCH_RECOUNT_BLOCKS=2 BENCH_REST_ROUNDS=1 \
+    BENCH_ONLY=""
 fi
 export WRENQUIL_WINEPREFIX=${WRENQUIL_WINEPREFIX:-$repo/build/wineprefix-bench}
 port=${WRENQUIL_TEST_PORT:-18443}
 startup_rounds=${BENCH_STARTUP_ROUNDS:-20}
 send_rounds=${BENCH_SEND_ROUNDS:-20}
 recount_blocks=${BENCH_RECOUNT_BLOCKS:-24}
+rest_rounds=${BENCH_REST_ROUNDS:-5}
 cpu=${BENCH_CPU:-$(($(nproc) - 1))}
 windows=$repo/build/windows
 bench_bin=$windows/bench
@@ -63,6 +67,12 @@ measure_startup() {
   wine_to "$out/startup.txt" "$bench_bin/bench_driver.exe" startup "$startup_rounds" \
     "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" "wrenquil=$(winpath "$demo_exe")" \
     "imports=$(winpath "$bench_bin/minimal_dialog_imports.exe")"
+}
+
+measure_rest() {
+  echo "bench: memory at rest ($rest_rounds rounds)"
+  wine_to "$out/rest.txt" "$bench_bin/bench_driver.exe" rest "$rest_rounds" \
+    "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" "wrenquil=$(winpath "$demo_exe")"
 }
 
 app=""
@@ -131,7 +141,7 @@ case "${1:-}" in
   # then Xlib reads ~/.Xdefaults afresh each time Wine selects a font into a device context.
   xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "wrenquilBench.present: 1"
   trap 'stop_program' EXIT
-  for part in ${BENCH_ONLY:-startup send recount}; do
+  for part in ${BENCH_ONLY:-startup send recount rest}; do
     "measure_$part"
   done
   wineserver -k >/dev/null 2>&1 || true

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gateway/reply_reader.h"
+#include "wininet_api.h"
 
 #include <windows.h>
 #include <wininet.h>

@@ -1,5 +1,7 @@
 #include "internet_error_text.h"
 
+#include "wininet_api.h"
+
 #include <wininet.h>
 
 #include <algorithm>

@@ -1,5 +1,7 @@
 #include "url_parse.h"
 
+#include "wininet_api.h"
+
 #include <vector>
 
 namespace wrenquil {
@@ -36,7 +38,8 @@ bool AfxParseURL(const std::string& url, DWORD& serviceType, std::string& server
     parts.lpszUrlPath = path.data();
     parts.dwUrlPathLength = static_cast<DWORD>(path.size());
     // No extra-info buffer: the query then stays on the path, which is the request's object.
-    if (!InternetCrackUrlA(canonical.data(), 0, 0, &parts)) {
+    // Qualified: the argument's type brings the import into view too.
+    if (!wrenquil::InternetCrackUrlA(canonical.data(), 0, 0, &parts)) {
         return false;
     }
     serviceType = static_cast<DWORD>(parts.nScheme);

@@ -1,5 +1,6 @@
 #include "about_dlg.h"
 
+#include "framework/shell_api.h"
 #include "hyperlink.h"
 #include "res/resource.h"
 
@@ -14,7 +15,7 @@ using Rows = MessageRows<CAboutDlg>;
 
 } // namespace
 
-CAboutDlg::ShellExecuteFunction CAboutDlg::shellExecute = &::ShellExecuteA;
+CAboutDlg::ShellExecuteFunction CAboutDlg::shellExecute = &ShellExecuteA;
 
 const MessageMapEntry CAboutDlg::messageEntries[] = {
     Rows::OnNotification(STN_CLICKED, IDC_HOMEPAGE, &CAboutDlg::OpenHomePage),

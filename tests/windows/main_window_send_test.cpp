@@ -1,3 +1,4 @@
+#include "framework/system_library.h"
 #include "gateway/send_to_gateway.h"
 #include "gateway_fixture.h"
 #include "main_window_harness.h"
@@ -79,6 +80,28 @@ TEST_F(MainWindowSendTest, ShowsTheGatewaysAnswerAndKeepsTheMessage) {
                         "&txt=Hi+there+%26+all HTTP/1.0\r\n"),
               std::string::npos)
         << log.back();
+}
+
+// WinINet is loaded at the first Send: when it cannot be, the send fails as a failing call does.
+TEST_F(MainWindowSendTest, AWinInetThatCannotBeLoadedEndsTheSendInAnException) {
+    class NoLibraries final : public LibraryLoader {
+        HMODULE Load(const char*) override {
+            ::SetLastError(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+        FARPROC Find(HMODULE, const char*) override { return nullptr; }
+    } noLibraries;
+    LibraryLoader& system = UseLibraryLoader(noLibraries);
+    harness_.Run([&](Driver& d) {
+        d.Type(IDC_MESSAGE, "kept");
+        d.Type(IDC_MOBILE, "07700");
+        const std::string status = Send(d);
+        EXPECT_EQ(status.rfind(kFailurePrefix, 0), 0u) << status;
+        EXPECT_GT(status.size(), std::string(kFailurePrefix).size()) << "with the reason";
+        EXPECT_TRUE(d.Enabled(IDC_SEND));
+        EXPECT_EQ(d.Text(IDC_MESSAGE), "kept");
+    });
+    UseLibraryLoader(system);
 }
 
 TEST_F(MainWindowSendTest, AMessageTooLongForTheUrlIsRefusedWithABox) {

@@ -1,0 +1,75 @@
+// System DLLs that only some of the program's work needs (WinINet for a send, the shell for
+// the tray icon and the About link), loaded at their first use rather than at start, and the
+// loader they come from.
+#pragma once
+
+#include <windows.h>
+
+namespace wrenquil {
+
+class LibraryLoader {
+public:
+    virtual ~LibraryLoader() = default;
+    // Null, with the thread's last error set, when the DLL cannot be loaded.
+    virtual HMODULE Load(const char* dll) = 0;
+    // Null, with the thread's last error set, when the DLL has no such function.
+    virtual FARPROC Find(HMODULE module, const char* function) = 0;
+};
+
+// LoadLibraryA and GetProcAddress; a DLL once loaded stays until the process ends.
+LibraryLoader& SystemLibraryLoader();
+
+// From now on every library is loaded (again) through `loader`; gives the loader before.
+LibraryLoader& UseLibraryLoader(LibraryLoader& loader);
+
+// A DLL loaded at the first use of one of its functions.
+class SystemLibrary {
+public:
+    explicit constexpr SystemLibrary(const char* dll) : dll_(dll) {}
+    // Null, with the last error set, when it cannot be loaded; tried again at the next use.
+    HMODULE Module();
+    // The function of the loaded module, through the loader it came from.
+    FARPROC Find(HMODULE module, const char* function) const;
+
+private:
+    const char* dll_;
+    HMODULE module_ = nullptr;
+    unsigned loadedWith_ = 0; // the loader generation the module came from
+};
+
+// One function of a SystemLibrary, looked up at its first call.
+template <typename Function> class LibraryFunction {
+public:
+    LibraryFunction(SystemLibrary& library, const char* name) : library_(library), name_(name) {}
+
+    // Calls the function, or gives `failed` with the thread's last error set as the failed
+    // load or look-up left it: what a failing call of the function itself looks like.
+    template <typename Result, typename... Args> Result CallOr(Result failed, Args... args) {
+        const Function function = Get();
+        return function != nullptr ? function(args...) : failed;
+    }
+
+private:
+    Function Get();
+
+    SystemLibrary& library_;
+    const char* name_;
+    Function function_ = nullptr;
+    HMODULE foundIn_ = nullptr;
+};
+
+template <typename Function> Function LibraryFunction<Function>::Get() {
+    HMODULE module = library_.Module();
+    if (module == nullptr) {
+        return nullptr;
+    }
+    if (module != foundIn_ || function_ == nullptr) {
+        // Through void(*)(): GetProcAddress gives every function one type.
+        function_ =
+            reinterpret_cast<Function>(reinterpret_cast<void (*)()>(library_.Find(module, name_)));
+        foundIn_ = function_ != nullptr ? module : nullptr;
+    }
+    return function_;
+}
+
+} // namespace wrenquil
