@@ -36,6 +36,7 @@ public:
     std::string MessageText() override { return messageEdit.GetWindowText(); }
     std::string MobileText() override { return mobileEdit.GetWindowText(); }
     void FocusMessageBox() override { messageEdit.SetFocus(); }
+    void HandleInputMadeWhileBusy() override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     int RunLoginDialog(LoginState& login) override;
     PreferencesOutcome RunPreferencesDialog() override;
@@ -92,6 +93,7 @@ private:
     Preferences& preferences_;
     const SettingsStore& settings_;
     bool firstShow_ = true;
+    bool sending_ = false;
 
     CStatusBarCtrl statusBar;
     CEdit mobileEdit;

@@ -185,6 +185,16 @@ testing::AssertionResult CloseMenuWithEsc() {
     return testing::AssertionSuccess();
 }
 
+void ClickOn(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    INPUT inputs[] = {MouseInput(centre, MOUSEEVENTF_MOVE),
+                      MouseInput(centre, MOUSEEVENTF_LEFTDOWN),
+                      MouseInput(centre, MOUSEEVENTF_LEFTUP)};
+    ::SendInput(static_cast<UINT>(std::size(inputs)), inputs, sizeof(INPUT));
+}
+
 void PressKeys(std::initializer_list<BYTE> keys) {
     for (const BYTE key : keys) {
         ::keybd_event(key, 0, 0, 0);

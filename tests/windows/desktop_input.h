@@ -40,6 +40,9 @@ testing::AssertionResult ClickMenuItem(UINT command);
 // Closes the open pop-up menu with real Esc presses.
 testing::AssertionResult CloseMenuWithEsc();
 
+// A real left click in the middle of the window.
+void ClickOn(HWND window);
+
 // Presses the keys in order and releases them in reverse order, as a user holds modifiers.
 void PressKeys(std::initializer_list<BYTE> keys);
 // Gives the box of `dialog` the focus, then presses the keys until `done` holds (at most a few
