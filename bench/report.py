@@ -157,6 +157,16 @@ def build_table(run, exe, prefix):
                          ("%s: %s" % (base_what, spread(base, 2))) if base else "", ratio, "",
                          "breakdown"])
 
+    soak = read_samples(run / "send_soak.txt", "soak")
+    for name, what in (("click", "whole Send"), ("transport", "WinInetTransport alone"),
+                       ("window_work", "window's own part")):
+        if soak.get((name,)):
+            rows.append(["5" if name == "click" else "",
+                         "memory per send over a soak, %s (KB)" % what,
+                         spread(soak[(name,)], 1),
+                         "bare calls: %s" % spread(soak.get(("bare",), []), 1), "", "",
+                         "soak"])
+
     recount = read_samples(run / "recount.txt", "recount")
     lengths = sorted({int(k[1]) for k in recount})
     if len(lengths) == 2:

@@ -10,12 +10,13 @@
 #      taken apart in one process (bench_send_parts.exe)
 #   3. one keystroke's recount with a 30,000-character message against an empty one
 #   4. the size of build/windows/Wrenquil.exe and the DLLs it imports
+#   5. memory per send over a few hundred sends (bench_send_soak.exe), beside the bare calls
 # prints the table and records it in bench/RESULTS.md (bench/report.py).
 #
 # Wine runs in a prefix of the bench's own (build/wineprefix-bench unless WRENQUIL_WINEPREFIX
 # says otherwise), so a test run in the build tree's prefix neither disturbs it nor is disturbed.
-# Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_ONLY (some of
-# "startup send recount"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
+# Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_SOAK_SENDS, BENCH_ONLY (some of
+# "startup send recount soak"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
 # BENCH_RESULTS (the Markdown file to record in; empty: record nothing).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -98,6 +99,11 @@ measure_send() {
   done
 }
 
+measure_soak() {
+  echo "bench: memory per send (${BENCH_SOAK_SENDS:-300} sends)"
+  wine_to "$out/send_soak.txt" "$bench_bin/bench_send_soak.exe" "${BENCH_SOAK_SENDS:-300}"
+}
+
 measure_recount() {
   echo "bench: recount per keystroke ($recount_blocks blocks)"
   wine_to "$out/recount.txt" "$bench_bin/bench_recount.exe" 30000 25 "$recount_blocks"
@@ -122,7 +128,7 @@ case "${1:-}" in
   # then Xlib reads ~/.Xdefaults afresh each time Wine selects a font into a device context.
   xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "wrenquilBench.present: 1"
   trap 'stop_program' EXIT
-  for part in ${BENCH_ONLY:-startup send recount}; do
+  for part in ${BENCH_ONLY:-startup send recount soak}; do
     "measure_$part"
   done
   wineserver -k >/dev/null 2>&1 || true
