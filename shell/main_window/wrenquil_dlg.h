@@ -6,6 +6,7 @@
 #include "ext_edit.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "number_edit.h"
 #include "shell/capture/capture_selection.h"
 
 #include <string>
@@ -96,7 +97,7 @@ private:
     bool sending_ = false;
 
     CStatusBarCtrl statusBar;
-    CEdit mobileEdit;
+    CNumberEdit mobileEdit;
     CExtEdit messageEdit;
     std::string messageText;
     HICON icon;

@@ -32,6 +32,8 @@ testing::AssertionResult ClickTrayIcon(MouseClick click, HWND owner, const Messa
 // What a failed wait shows: the window's state, its icon, and the window in front.
 std::string WindowState(HWND window);
 
+// A top-level window of this class that this process shows; null while none.
+HWND ShownWindow(const char* windowClass);
 // The pop-up menu this process shows (window class "#32768") and its menu; null while none.
 HWND ShownPopupMenu();
 HMENU MenuOf(HWND popupMenuWindow);
