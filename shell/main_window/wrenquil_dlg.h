@@ -6,6 +6,7 @@
 #include "ext_edit.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "number_edit.h"
 #include "shell/capture/capture_selection.h"
 
 #include <string>
@@ -36,6 +37,7 @@ public:
     std::string MessageText() override { return messageEdit.GetWindowText(); }
     std::string MobileText() override { return mobileEdit.GetWindowText(); }
     void FocusMessageBox() override { messageEdit.SetFocus(); }
+    void HandleInputMadeWhileBusy() override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     int RunLoginDialog(LoginState& login) override;
     PreferencesOutcome RunPreferencesDialog() override;
@@ -96,9 +98,10 @@ private:
     Preferences& preferences_;
     const SettingsStore& settings_;
     bool firstShow_ = true;
+    bool sending_ = false;
 
     CStatusBarCtrl statusBar;
-    CEdit mobileEdit;
+    CNumberEdit mobileEdit;
     CExtEdit messageEdit;
     std::string messageText;
     HICON icon;
