@@ -43,7 +43,8 @@ EXPECTED = (("startup.txt", "startup", ("minimal", "wrenquil", "imports")),
             ("send_parts.txt", "parts", ("bare",) + tuple(p[0] for p in SEND_PARTS)),
             ("recount.txt", "recount", ("keystroke",) + tuple(p[0] for p in RECOUNT_PARTS)),
             ("rest.txt", "rest_private", ("minimal", "wrenquil")),
-            ("rest.txt", "rest_working_set", ("minimal", "wrenquil")))
+            ("rest.txt", "rest_working_set", ("minimal", "wrenquil")),
+            ("send_soak.txt", "soak", ("bare", "transport", "window_work", "click")))
 
 
 def quantile(values, q):
@@ -172,6 +173,16 @@ def build_table(run, exe, prefix):
             rows.append(["", "… %s (ms)" % what, spread(ours, 2),
                          ("%s: %s" % (base_what, spread(base, 2))) if base else "", ratio, "",
                          "breakdown"])
+
+    soak = read_samples(run / "send_soak.txt", "soak")
+    for name, what in (("click", "whole Send"), ("transport", "WinInetTransport alone"),
+                       ("window_work", "window's own part")):
+        if soak.get((name,)):
+            rows.append(["5" if name == "click" else "",
+                         "memory per send over a soak, %s (KB)" % what,
+                         spread(soak[(name,)], 1),
+                         "bare calls: %s" % spread(soak.get(("bare",), []), 1), "", "",
+                         "soak"])
 
     recount = read_samples(run / "recount.txt", "recount")
     lengths = sorted({int(k[1]) for k in recount})

@@ -12,12 +12,14 @@
 #   4. the size of build/windows/Wrenquil.exe and the DLLs it imports
 #   5. memory at rest: the program hidden in the tray after start-up against the minimal
 #      dialog, side by side
+#   6. memory per send over a few hundred sends (bench_send_soak.exe), beside the bare calls
 # prints the table and records it in bench/RESULTS.md (bench/report.py).
 #
 # Wine runs in a prefix of the bench's own (build/wineprefix-bench unless WRENQUIL_WINEPREFIX
 # says otherwise), so a test run in the build tree's prefix neither disturbs it nor is disturbed.
 # Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_REST_ROUNDS,
-# BENCH_ONLY (some of "startup send recount rest"), BENCH_CPU (the core Wine runs on, default the last; "none": any),
+# BENCH_SOAK_SENDS, BENCH_ONLY (some of "startup send recount rest soak"), BENCH_CPU (the core
+# Wine runs on, default the last; "none": any),
 # BENCH_RESULTS (the Markdown file to record in; empty: record nothing).
 #
 # bench/run.sh --smoke (part of `make test`): every measurement once through with two rounds,
@@ -30,7 +32,7 @@ smoke=""
 if [ "${1:-}" = --smoke ]; then
   smoke=--smoke
   export BENCH_STARTUP_ROUNDS=2 BENCH_SEND_ROUNDS=2 BENCH_RECOUNT_BLOCKS=2 BENCH_REST_ROUNDS=1 \
-    BENCH_ONLY=""
+    BENCH_SOAK_SENDS=5 BENCH_ONLY=""
 fi
 export WRENQUIL_WINEPREFIX=${WRENQUIL_WINEPREFIX:-$repo/build/wineprefix-bench}
 port=${WRENQUIL_TEST_PORT:-18443}
@@ -117,6 +119,11 @@ measure_send() {
   done
 }
 
+measure_soak() {
+  echo "bench: memory per send (${BENCH_SOAK_SENDS:-300} sends)"
+  wine_to "$out/send_soak.txt" "$bench_bin/bench_send_soak.exe" "${BENCH_SOAK_SENDS:-300}"
+}
+
 measure_recount() {
   echo "bench: recount per keystroke ($recount_blocks blocks)"
   wine_to "$out/recount.txt" "$bench_bin/bench_recount.exe" 30000 25 "$recount_blocks"
@@ -141,7 +148,7 @@ case "${1:-}" in
   # then Xlib reads ~/.Xdefaults afresh each time Wine selects a font into a device context.
   xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "wrenquilBench.present: 1"
   trap 'stop_program' EXIT
-  for part in ${BENCH_ONLY:-startup send recount rest}; do
+  for part in ${BENCH_ONLY:-startup send recount rest soak}; do
     "measure_$part"
   done
   wineserver -k >/dev/null 2>&1 || true

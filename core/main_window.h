@@ -27,6 +27,9 @@ public:
     virtual std::string MessageText() = 0;
     virtual std::string MobileText() = 0;
     virtual void FocusMessageBox() = 0;
+    // Handles the input that waited in the queue while the window was busy (e.g. a second click
+    // on Send during a send), before what it would act on becomes available again.
+    virtual void HandleInputMadeWhileBusy() = 0;
     // A message box owned by the main window, with an OK button and no icon.
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
 

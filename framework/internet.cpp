@@ -2,6 +2,8 @@
 
 #include "internet_error_text.h"
 
+#include <algorithm>
+
 namespace wrenquil {
 
 CInternetException::CInternetException(DWORD error)
@@ -28,11 +30,39 @@ void CHttpFile::Close() {
     handle_.reset();
 }
 
+void CHttpFile::LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_point deadline,
+                          DWORD receiveTimeoutMs) {
+    source_.bytesLeft = maxBytes;
+    source_.deadline = deadline;
+    source_.receiveTimeoutMs = receiveTimeoutMs;
+}
+
+// A read asks for no more than has arrived: InternetReadFile waits until it has filled the
+// buffer, so a reply that trickles would hold it far past the deadline.
 std::size_t CHttpFile::Source::Read(char* buffer, std::size_t capacity) {
-    DWORD read = 0;
-    if (!InternetReadFile(handle_.get(), buffer, static_cast<DWORD>(capacity), &read)) {
-        throw CInternetException(GetLastError());
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+    if (bytesLeft == 0 || left <= 0) {
+        return 0;
     }
+    if (receiveTimeoutMs != 0) {
+        DWORD wait = static_cast<DWORD>(std::min<long long>(left, receiveTimeoutMs));
+        InternetSetOptionA(handle_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
+    }
+    DWORD available = 0;
+    DWORD read = 0;
+    if (!InternetQueryDataAvailable(handle_.get(), &available, 0, 0) ||
+        (available != 0 &&
+         !InternetReadFile(
+             handle_.get(), buffer,
+             static_cast<DWORD>(std::min({capacity, bytesLeft, std::size_t{available}})), &read))) {
+        const DWORD error = GetLastError();
+        if (steady_clock::now() >= deadline) {
+            return 0; // cut short by the deadline: what came is the body
+        }
+        throw CInternetException(error);
+    }
+    bytesLeft -= read;
     return read;
 }
 

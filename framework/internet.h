@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <chrono>
+#include <cstddef>
 #include <exception>
 #include <memory>
 #include <string>
@@ -44,6 +46,11 @@ public:
     // The result is not checked: a header that was not added shows up in the request only.
     void AddRequestHeaders(const std::string& headers, DWORD flags);
     void SendRequest();
+    // Ends the body early: after `maxBytes` bytes, or at `deadline`, whichever comes first. No
+    // read waits past the deadline (nor longer than `receiveTimeoutMs`), and a read that fails
+    // because the deadline cut it short is the end of the body, not a failure.
+    void LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_point deadline,
+                   DWORD receiveTimeoutMs);
     // The next line of the body; false at its end. A failed read throws.
     bool ReadString(std::string& line);
     void Close();
@@ -53,6 +60,11 @@ private:
     public:
         explicit Source(const InternetHandle& handle) : handle_(handle) {}
         std::size_t Read(char* buffer, std::size_t capacity) override;
+
+        std::size_t bytesLeft = static_cast<std::size_t>(-1);
+        std::chrono::steady_clock::time_point deadline =
+            std::chrono::steady_clock::time_point::max();
+        DWORD receiveTimeoutMs = 0; // 0: no deadline, WinINet's own time-out
 
     private:
         const InternetHandle& handle_;

@@ -1,5 +1,6 @@
 #include "send_to_gateway.h"
 
+#include "core/counter.h"
 #include "core/login_state.h"
 #include "core/main_window.h"
 #include "gateway_request.h"
@@ -24,7 +25,8 @@ void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& tran
     const std::string url =
         BuildGatewayUrl(state.userName, state.password, state.mobileNumber, messageText);
 
-    window.EnableSendButton(false);
+    // The menu's Send as well: one chosen from input made during the send must not send again.
+    SetSendEnabled(window, false);
     window.SetStatusText(kLoginStatusPart, kConnectingText);
     const FetchOutcome outcome = transport.Fetch(url);
     std::string statusText;
@@ -41,7 +43,8 @@ void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& tran
         break;
     }
     window.SetStatusText(kLoginStatusPart, statusText);
-    window.EnableSendButton(true);
+    window.HandleInputMadeWhileBusy();
+    SetSendEnabled(window, true);
     window.FocusMessageBox();
     transport.CloseSession();
 }

@@ -19,8 +19,10 @@ static_assert(kRequestFlags == 0x84A00000);
 
 } // namespace
 
-WinInetTransport::WinInetTransport(std::uint32_t sendTimeoutMs, std::uint32_t receiveTimeoutMs)
-    : sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs) {}
+WinInetTransport::WinInetTransport(std::uint32_t sendTimeoutMs, std::uint32_t receiveTimeoutMs,
+                                   std::chrono::milliseconds replyDeadline)
+    : sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs),
+      replyDeadline_(replyDeadline) {}
 
 WinInetTransport::~WinInetTransport() = default;
 
@@ -55,12 +57,15 @@ FetchOutcome WinInetTransport::Fetch(const std::string& url) {
         // Declared after the connection, so the request's handle is closed first.
         const auto request = connection->OpenRequest("GET", object, "HTTP/1.0", kRequestFlags);
         request->AddRequestHeaders(kRequestHeaders, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        request->LimitBody(kMaxReplyBytes, std::chrono::steady_clock::now() + replyDeadline_,
+                           receiveTimeoutMs_);
         request->SendRequest();
         std::string text;
         std::string line;
         while (request->ReadString(line)) {
             text += line;
         }
+        // Closed before its body may have ended: whatever else comes is dropped.
         request->Close();
         return {FetchOutcome::Kind::Reply, text};
     } catch (const CInternetException& e) {

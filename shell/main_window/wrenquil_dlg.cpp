@@ -346,8 +346,33 @@ void CWrenquilDlg::OnMessageChange() {
 }
 
 void CWrenquilDlg::OnSend() {
+    if (sending_) {
+        return; // asked for by input handled while the send waited for its reply
+    }
+    sending_ = true;
     WinInetTransport transport;
     SendToGateway(login_, *this, transport);
+    sending_ = false;
+}
+
+// A send holds the thread, so clicks and keys made meanwhile wait in the queue; handled after
+// Send is back, a second click would send again. They are handled here, Send still greyed, and
+// so are the characters and menu commands they give rise to. The focus is still where the send
+// left it: keys pressed on the (greyed, so unfocused) button go to no box.
+void CWrenquilDlg::HandleInputMadeWhileBusy() {
+    // Wine takes input from the display only when the thread looks for it.
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!::IsDialogMessageA(m_hWnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
 }
 
 void CWrenquilDlg::OnPreferences() {

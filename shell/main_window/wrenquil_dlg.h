@@ -6,6 +6,7 @@
 #include "ext_edit.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
+#include "number_edit.h"
 #include "shell/capture/capture_selection.h"
 #include "shell/capture/hot_key_registration.h"
 #include "shell/tray/tray_icon.h"
@@ -38,6 +39,7 @@ public:
     std::string MessageText() override { return messageEdit.GetWindowText(); }
     std::string MobileText() override { return mobileEdit.GetWindowText(); }
     void FocusMessageBox() override { messageEdit.SetFocus(); }
+    void HandleInputMadeWhileBusy() override;
     void ShowMessage(const std::string& text, const std::string& caption) override;
     int RunLoginDialog(LoginState& login) override;
     PreferencesOutcome RunPreferencesDialog() override;
@@ -98,11 +100,12 @@ private:
     Preferences& preferences_;
     const SettingsStore& settings_;
     bool firstShow_ = true;
+    bool sending_ = false;
 
     TrayIcon trayIcon_;
     CaptureHotKey captureHotKey_;
     CStatusBarCtrl statusBar;
-    CEdit mobileEdit;
+    CNumberEdit mobileEdit;
     CExtEdit messageEdit;
     HICON icon;
     CButton sendButton;

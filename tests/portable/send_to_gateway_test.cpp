@@ -49,21 +49,17 @@ void PrintTo(const SendCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-const Calls kUpToFetch{"n",
-                       "m",
-                       "open session",
-                       "message text",
-                       "mobile text",
-                       "button off",
-                       "status0 Connect to server, please wait...",
-                       "fetch"};
+const Calls kUpToFetch{
+    "n",           "m",          "open session",  "message text",
+    "mobile text", "button off", "menu Send off", "status0 Connect to server, please wait...",
+    "fetch"};
 
 Calls Then(Calls calls, const Calls& more) {
     calls.insert(calls.end(), more.begin(), more.end());
     return calls;
 }
 
-const Calls kEnding{"button on", "focus message", "close session"};
+const Calls kEnding{"queued input", "button on", "menu Send on", "focus message", "close session"};
 
 class SendToGatewayTest : public testing::TestWithParam<SendCase> {};
 

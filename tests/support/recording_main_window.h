@@ -54,6 +54,7 @@ public:
     std::string MessageText() override { return Record("message text", messageText); }
     std::string MobileText() override { return Record("mobile text", mobileText); }
     void FocusMessageBox() override { calls.push_back("focus message"); }
+    void HandleInputMadeWhileBusy() override { calls.push_back("queued input"); }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         calls.push_back("message box " + caption + ": " + text);
     }

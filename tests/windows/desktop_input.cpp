@@ -128,16 +128,20 @@ testing::AssertionResult ClickTrayIcon(MouseClick click, HWND owner, const Messa
     return testing::AssertionFailure() << trouble;
 }
 
-HWND ShownPopupMenu() {
-    for (HWND menu = ::FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu != nullptr;
-         menu = ::FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+HWND ShownWindow(const char* windowClass) {
+    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
+         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
         DWORD process = 0;
-        ::GetWindowThreadProcessId(menu, &process);
-        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(menu)) {
-            return menu;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+            return window;
         }
     }
     return nullptr;
+}
+
+HWND ShownPopupMenu() {
+    return ShownWindow("#32768");
 }
 
 HMENU MenuOf(HWND popupMenuWindow) {
@@ -183,6 +187,16 @@ testing::AssertionResult CloseMenuWithEsc() {
                << "the menu stayed open; in front: " << Describe(::GetForegroundWindow());
     }
     return testing::AssertionSuccess();
+}
+
+void ClickOn(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    INPUT inputs[] = {MouseInput(centre, MOUSEEVENTF_MOVE),
+                      MouseInput(centre, MOUSEEVENTF_LEFTDOWN),
+                      MouseInput(centre, MOUSEEVENTF_LEFTUP)};
+    ::SendInput(static_cast<UINT>(std::size(inputs)), inputs, sizeof(INPUT));
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {

@@ -32,6 +32,8 @@ testing::AssertionResult ClickTrayIcon(MouseClick click, HWND owner, const Messa
 // What a failed wait shows: the window's state, its icon, and the window in front.
 std::string WindowState(HWND window);
 
+// A top-level window of this class that this process shows; null while none.
+HWND ShownWindow(const char* windowClass);
 // The pop-up menu this process shows (window class "#32768") and its menu; null while none.
 HWND ShownPopupMenu();
 HMENU MenuOf(HWND popupMenuWindow);
@@ -39,6 +41,9 @@ HMENU MenuOf(HWND popupMenuWindow);
 testing::AssertionResult ClickMenuItem(UINT command);
 // Closes the open pop-up menu with real Esc presses.
 testing::AssertionResult CloseMenuWithEsc();
+
+// A real left click in the middle of the window.
+void ClickOn(HWND window);
 
 // Presses the keys in order and releases them in reverse order, as a user holds modifiers.
 void PressKeys(std::initializer_list<BYTE> keys);

@@ -1,10 +1,15 @@
+#include "desktop_input.h"
 #include "framework/system_library.h"
 #include "gateway/send_to_gateway.h"
 #include "gateway_fixture.h"
 #include "main_window_harness.h"
 #include "res/resource.h"
 
+#include "tests/support/case_name.h"
+
 #include <commctrl.h>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +124,76 @@ TEST_F(MainWindowSendTest, AMessageTooLongForTheUrlIsRefusedWithABox) {
         EXPECT_EQ(d.Text(IDC_MESSAGE).size(), 800u);
     });
 }
+
+// The window is busy while it sends; whatever the user does meanwhile waits in its queue. A
+// second Send asked for then must not send again, and what was typed into the message box
+// must reach it.
+struct BusyCase {
+    const char* name;
+    int focus;                             // the control that has the focus before the send
+    std::function<void(Driver&)> start;    // the user's first Send
+    std::function<void(Driver&)> meantime; // what the user does during it
+    std::string message; // the box's text at the end (given the focus, its text was selected)
+};
+
+void PrintTo(const BusyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+void ClickSend(Driver& d) {
+    ClickOn(d.Item(IDC_SEND));
+}
+void PressSpace(Driver&) {
+    PressKeys({VK_SPACE});
+}
+void ChooseMenuSend(Driver&) {
+    PressKeys({VK_MENU, 'M'});
+    PressKeys({'S'});
+}
+
+class MainWindowBusyTest : public MainWindowSendTest,
+                           public testing::WithParamInterface<BusyCase> {};
+
+TEST_P(MainWindowBusyTest, InputMadeDuringASendStartsNoSecondOne) {
+    const BusyCase& c = GetParam();
+    RunSettled(harness_, [&](Driver& d) {
+        d.Type(IDC_MESSAGE, "Hi");
+        d.Type(IDC_MOBILE, "07700");
+        ASSERT_TRUE(BringToFront(d.window));
+        ASSERT_TRUE(SwitchScenario(gateway_->port, "slow"));
+        const std::size_t before = ReadLogLines(gateway_->logPath).size();
+        ::PostMessageA(d.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.Item(c.focus)), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(c.focus); }));
+
+        c.start(d);
+        // Busy: the button is greyed (the status bar cannot be asked while the thread waits).
+        ASSERT_TRUE(WaitUntil([&] { return !d.Enabled(IDC_SEND); }));
+        c.meantime(d);
+        ASSERT_TRUE(WaitUntil([&] { return d.Status(0) == "OK. Message sent"; }));
+        // A second send would start at once; give it time to reach the gateway.
+        EXPECT_FALSE(
+            WaitUntil([&] { return ReadLogLines(gateway_->logPath).size() > before + 1; }, 3000));
+        EXPECT_EQ(ReadLogLines(gateway_->logPath).size(), before + 1);
+        EXPECT_TRUE(WaitUntil([&] { return d.Text(IDC_MESSAGE) == c.message; }))
+            << d.Text(IDC_MESSAGE);
+        EXPECT_TRUE(
+            WaitUntil([&] { return d.Enabled(IDC_SEND) && d.MenuEnabled(ID_MESSAGE_SEND); }));
+        CloseMenuWithEsc();
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MainWindowBusyTest,
+    testing::Values(BusyCase{"second_click", IDC_MESSAGE, ClickSend, ClickSend, "Hi"},
+                    BusyCase{"second_space_on_the_button", IDC_SEND, PressSpace, PressSpace, "Hi"},
+                    BusyCase{"menu_send_twice", IDC_MESSAGE, ChooseMenuSend, ChooseMenuSend, "Hi"},
+                    BusyCase{"typing_goes_on_in_the_message_box", IDC_MESSAGE, ChooseMenuSend,
+                             [](Driver&) {
+                                 PressKeys({'X'});
+                                 PressKeys({'Y'});
+                             },
+                             "xy"}),
+    CaseName());
 
 } // namespace
 } // namespace wrenquil

@@ -290,6 +290,60 @@ TEST(MainWindow, EnterInTheNumberBoxDoesNothing) {
     });
 }
 
+// The balloon this process shows, with its text; null while none.
+std::pair<HWND, std::string> ShownBalloon() {
+    HWND tip = ShownWindow(TOOLTIPS_CLASSA);
+    if (tip == nullptr || (::GetWindowLongA(tip, GWL_STYLE) & TTS_BALLOON) == 0) {
+        return {nullptr, ""};
+    }
+    char text[512] = "";
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.lpszText = text;
+    if (::SendMessageA(tip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(&tool))) {
+        ::SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    }
+    return {tip, text};
+}
+
+TEST(MainWindow, PastedNumberIsTakenWholeWithoutSeparatorsOrRefusedWithABalloon) {
+    MainWindowHarness harness;
+    harness.Run([&](Driver& d) {
+        struct Case {
+            const char* before;
+            int selectionStart, selectionEnd;
+            const char* clipboard;
+            BYTE modifier, key;
+            const char* after;
+        } cases[] = {
+            {"", 0, 0, "+44 7700 900 123", VK_CONTROL, 'V', "+447700900123"},
+            {"07700 900 123", 0, 5, "+44 7700", VK_SHIFT, VK_INSERT, "+447700 900 123"},
+            {"0044", 4, 4, "7700 900 123 45", VK_CONTROL, 'V', nullptr}, // 16 even stripped
+        };
+        HWND box = d.Item(IDC_MOBILE);
+        ::PostMessageA(d.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(d.window) == box; }));
+        for (const Case& c : cases) {
+            d.Type(IDC_MOBILE, c.before);
+            ::SendMessageA(box, EM_SETSEL, c.selectionStart, c.selectionEnd);
+            ASSERT_TRUE(SetClipboardText(c.clipboard));
+            const auto done = [&] {
+                return c.after ? d.Text(IDC_MOBILE) == c.after : ShownBalloon().first != nullptr;
+            };
+            for (int attempt = 0; attempt < 3 && !done(); ++attempt) { // a key can be lost
+                PressKeys({c.modifier, c.key});
+                WaitUntil(done, 1500);
+            }
+            EXPECT_EQ(d.Text(IDC_MOBILE), c.after ? c.after : c.before) << c.clipboard;
+            const std::string balloon = ShownBalloon().second;
+            EXPECT_EQ(balloon.find("at most 15 characters") != std::string::npos, !c.after)
+                << c.clipboard << ": " << balloon;
+        }
+        PressKeys({VK_END}); // going on in the box takes the balloon away
+        EXPECT_TRUE(WaitUntil([] { return ShownBalloon().first == nullptr; }));
+    });
+}
+
 TEST(MainWindow, EscMinimisesFromEitherBoxAndKeepsTheMessage) {
     for (const int box : {IDC_MOBILE, IDC_MESSAGE}) {
         MainWindowHarness harness;

@@ -17,7 +17,7 @@ import threading
 import time
 
 SCENARIOS = ("ok", "fail", "html500", "redirect", "big", "lines", "reset", "hang", "close",
-             "silent")
+             "silent", "slow", "flood", "trickle")
 CONTROL_PATH = "/control/scenario"
 MAX_HEAD = 64 * 1024      # a longer request head is dropped without an answer
 IO_TIMEOUT = 10.0         # per socket operation: a stalled client cannot pin a thread
@@ -35,6 +35,9 @@ RESET_SENT = 100
 # Before resetting, give the client time to take in the head and the partial body: a
 # client that reads ahead would otherwise meet the reset while still reading the head.
 RESET_PAUSE = 0.5
+SLOW_PAUSE = 2.0          # "slow": the time before the answer
+FLOOD_LIMIT = 64 << 20    # "flood" gives up here, should a client read without end
+TRICKLE_PAUSE = 0.25      # "trickle": one more byte this often
 
 
 def php_urldecode(text):
@@ -221,11 +224,29 @@ class Gateway:
                 return
             if scenario == "silent":
                 self.hold(tls)  # TLS done, request read: now say nothing at all
+            elif scenario in ("flood", "trickle"):
+                self.stream(tls, scenario)
             elif scenario != "close":
                 tls.sendall(self.reply(scenario))
             self.close_tls(tls)
         finally:
             tls.close()
+
+    def stream(self, tls, scenario):
+        """A body without Content-Length that does not end until the client goes away:
+        "flood" as fast as it can, "trickle" one LF at a time."""
+        tls.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n")
+        if scenario == "flood":
+            tls.sendall(b"1|")
+            chunk = b"x" * 65536
+            for _ in range(FLOOD_LIMIT // len(chunk)):
+                if not self.running():
+                    return
+                tls.sendall(chunk)
+        else:
+            tls.sendall(b"1|Slow reply")
+            while self.running() and not self.stop.wait(TRICKLE_PAUSE):
+                tls.sendall(b"\n")
 
     def read_head(self, sock):
         """Read up to the blank line. Returns (head bytes, request target) or (None, None)."""
@@ -283,6 +304,9 @@ class Gateway:
             return response("200 OK", BIG_BODY)
         if scenario == "lines":
             return response("200 OK", "1|Sent\r\nRef 7\r\n")
+        if scenario == "slow":
+            self.stop.wait(SLOW_PAUSE)
+            return response("200 OK", "1|Message sent")
         raise ValueError(scenario)
 
 

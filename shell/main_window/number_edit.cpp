@@ -1,0 +1,148 @@
+#include "number_edit.h"
+
+#include "core/number_paste.h"
+
+#include <cstdio>
+#include <iterator>
+#include <optional>
+
+namespace wrenquil {
+namespace {
+
+constexpr UINT_PTR kBalloonTimer = 0x4E42; // the edit control's own timers use small numbers
+constexpr UINT kBalloonMilliseconds = 10000;
+constexpr int kBalloonWidth = 300; // pixels, so the text wraps
+
+std::optional<std::string> ClipboardText(HWND owner) {
+    if (!::OpenClipboard(owner)) {
+        return std::nullopt;
+    }
+    std::optional<std::string> text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT); data != nullptr) {
+        if (const auto* chars = static_cast<const char*>(::GlobalLock(data)); chars != nullptr) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(
+        CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()))));
+    return wide; // with its terminating zero
+}
+
+} // namespace
+
+const MessageMapEntry CNumberEdit::messageEntries[] = {
+    OnMessage(WM_PASTE, &CNumberEdit::OnPaste),
+    OnMessage(WM_KEYDOWN, &CNumberEdit::OnKeyDown),
+    OnMessage(WM_TIMER, &CNumberEdit::OnTimer),
+    OnMessage(WM_LBUTTONDOWN, &CNumberEdit::HideBalloonThenDefault),
+    OnMessage(WM_KILLFOCUS, &CNumberEdit::HideBalloonThenDefault),
+};
+const MessageMap CNumberEdit::messageMap{&CEdit::messageMap, messageEntries,
+                                         std::size(messageEntries)};
+
+const MessageMap* CNumberEdit::GetMessageMap() const {
+    return &messageMap;
+}
+
+LRESULT CNumberEdit::OnPaste(WPARAM, LPARAM) {
+    const std::optional<std::string> pasted = ClipboardText(m_hWnd);
+    if (!pasted) {
+        return Default(); // no text to paste
+    }
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const auto keptLength = static_cast<std::size_t>(GetWindowTextLength()) - (end - start);
+    const auto limit = static_cast<std::size_t>(SendMessage(EM_GETLIMITTEXT));
+    HideBalloon();
+    if (const std::optional<std::string> inserted = FitPastedNumber(*pasted, keptLength, limit)) {
+        ReplaceSel(inserted->c_str(), TRUE); // undoable, and the box reports the change
+        return 0;
+    }
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "The mobile number box takes at most %zu characters. Even without its spaces "
+                  "and separators, the pasted number does not fit, so nothing was pasted.",
+                  limit);
+    ShowBalloon("Number too long", text);
+    return 0;
+}
+
+// Shift+Insert pastes too; sent as WM_PASTE, it meets the same rule as Ctrl+V.
+LRESULT CNumberEdit::OnKeyDown(WPARAM key, LPARAM) {
+    HideBalloon();
+    if (key == VK_INSERT && (::GetKeyState(VK_SHIFT) & 0x8000) != 0 &&
+        (::GetKeyState(VK_CONTROL) & 0x8000) == 0) {
+        SendMessage(WM_PASTE);
+        return 0;
+    }
+    return Default();
+}
+
+LRESULT CNumberEdit::OnTimer(WPARAM id, LPARAM) {
+    if (id != kBalloonTimer) {
+        return Default();
+    }
+    HideBalloon();
+    return 0;
+}
+
+LRESULT CNumberEdit::HideBalloonThenDefault(WPARAM, LPARAM) {
+    HideBalloon();
+    return Default();
+}
+
+void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text) {
+    const std::wstring wideTitle = Wide(title);
+    const std::wstring wideText = Wide(text);
+    EDITBALLOONTIP tip{sizeof tip, wideTitle.c_str(), wideText.c_str(), TTI_WARNING};
+    if (SendMessage(EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip)) != FALSE) {
+        return;
+    }
+    HWND dialog = ::GetParent(m_hWnd);
+    if (balloon_ == nullptr || !::IsWindow(balloon_)) {
+        balloon_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                     WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP, 0, 0, 0,
+                                     0, dialog, nullptr, nullptr, nullptr);
+        if (balloon_ == nullptr) {
+            return;
+        }
+        ::SendMessageA(balloon_, TTM_SETMAXTIPWIDTH, 0, kBalloonWidth);
+    }
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_TRACK | TTF_IDISHWND;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+    tool.lpszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(balloon_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(balloon_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(balloon_, TTM_SETTITLEA, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
+    RECT box;
+    ::GetWindowRect(m_hWnd, &box);
+    ::SendMessageA(balloon_, TTM_TRACKPOSITION, 0,
+                   MAKELPARAM((box.left + box.right) / 2, box.bottom));
+    ::SendMessageA(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    ::SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, nullptr);
+}
+
+void CNumberEdit::HideBalloon() {
+    SendMessage(EM_HIDEBALLOONTIP);
+    if (balloon_ != nullptr && ::IsWindowVisible(balloon_)) {
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = ::GetParent(m_hWnd);
+        tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
+        ::SendMessageA(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        ::KillTimer(m_hWnd, kBalloonTimer);
+    }
+}
+
+} // namespace wrenquil
