@@ -9,6 +9,8 @@
 namespace wrenquil {
 namespace {
 
+using Rows = MessageRows<CNumberEdit>;
+
 constexpr UINT_PTR kBalloonTimer = 0x4E42; // the edit control's own timers use small numbers
 constexpr UINT kBalloonMilliseconds = 10000;
 constexpr int kBalloonWidth = 300; // pixels, so the text wraps
@@ -38,11 +40,11 @@ std::wstring Wide(const std::string& text) {
 } // namespace
 
 const MessageMapEntry CNumberEdit::messageEntries[] = {
-    OnMessage(WM_PASTE, &CNumberEdit::OnPaste),
-    OnMessage(WM_KEYDOWN, &CNumberEdit::OnKeyDown),
-    OnMessage(WM_TIMER, &CNumberEdit::OnTimer),
-    OnMessage(WM_LBUTTONDOWN, &CNumberEdit::HideBalloonThenDefault),
-    OnMessage(WM_KILLFOCUS, &CNumberEdit::HideBalloonThenDefault),
+    Rows::OnMessage(WM_PASTE, &CNumberEdit::OnPaste),
+    Rows::OnMessage(WM_KEYDOWN, &CNumberEdit::OnKeyDown),
+    Rows::OnMessage(WM_TIMER, &CNumberEdit::OnTimer),
+    Rows::OnMessage(WM_LBUTTONDOWN, &CNumberEdit::HideBalloonThenDefault),
+    Rows::OnMessage(WM_KILLFOCUS, &CNumberEdit::HideBalloonThenDefault),
 };
 const MessageMap CNumberEdit::messageMap{&CEdit::messageMap, messageEntries,
                                          std::size(messageEntries)};
