@@ -47,7 +47,7 @@ std::size_t CHttpFile::Source::Read(char* buffer, std::size_t capacity) {
     }
     if (receiveTimeoutMs != 0) {
         DWORD wait = static_cast<DWORD>(std::min<long long>(left, receiveTimeoutMs));
-        InternetSetOptionA(handle_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
+        InternetSetOptionExA(handle_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait, 0);
     }
     DWORD available = 0;
     DWORD read = 0;

@@ -48,6 +48,12 @@ BOOL HttpSendRequestA(HINTERNET request, LPCSTR headers, DWORD headersLength, LP
     return function.CallOr(FALSE, request, headers, headersLength, optional, optionalLength);
 }
 
+BOOL InternetQueryDataAvailable(HINTERNET file, LPDWORD available, DWORD flags, DWORD_PTR context) {
+    static LibraryFunction<decltype(&::InternetQueryDataAvailable)> function(
+        wininet, "InternetQueryDataAvailable");
+    return function.CallOr(FALSE, file, available, flags, context);
+}
+
 BOOL InternetReadFile(HINTERNET file, LPVOID buffer, DWORD toRead, LPDWORD read) {
     static LibraryFunction<decltype(&::InternetReadFile)> function(wininet, "InternetReadFile");
     return function.CallOr(FALSE, file, buffer, toRead, read);
