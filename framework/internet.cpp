@@ -22,47 +22,43 @@ void CHttpFile::SendRequest() {
     }
 }
 
-bool CHttpFile::ReadString(std::string& line) {
-    return reader_.ReadLine(line);
-}
-
 void CHttpFile::Close() {
     handle_.reset();
 }
 
 void CHttpFile::LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_point deadline,
                           DWORD receiveTimeoutMs) {
-    source_.bytesLeft = maxBytes;
-    source_.deadline = deadline;
-    source_.receiveTimeoutMs = receiveTimeoutMs;
+    bytesLeft_ = maxBytes;
+    deadline_ = deadline;
+    receiveTimeoutMs_ = receiveTimeoutMs;
 }
 
 // A read asks for no more than has arrived: InternetReadFile waits until it has filled the
 // buffer, so a reply that trickles would hold it far past the deadline.
-std::size_t CHttpFile::Source::Read(char* buffer, std::size_t capacity) {
+std::size_t CHttpFile::Read(char* buffer, std::size_t capacity) {
     using namespace std::chrono;
-    const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-    if (bytesLeft == 0 || left <= 0) {
+    const auto left = duration_cast<milliseconds>(deadline_ - steady_clock::now()).count();
+    if (bytesLeft_ == 0 || left <= 0) {
         return 0;
     }
-    if (receiveTimeoutMs != 0) {
-        DWORD wait = static_cast<DWORD>(std::min<long long>(left, receiveTimeoutMs));
+    if (receiveTimeoutMs_ != 0) {
+        DWORD wait = static_cast<DWORD>(std::min<long long>(left, receiveTimeoutMs_));
         InternetSetOptionExA(handle_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait, 0);
     }
     DWORD available = 0;
     DWORD read = 0;
     if (!InternetQueryDataAvailable(handle_.get(), &available, 0, 0) ||
-        (available != 0 &&
-         !InternetReadFile(
-             handle_.get(), buffer,
-             static_cast<DWORD>(std::min({capacity, bytesLeft, std::size_t{available}})), &read))) {
+        (available != 0 && !InternetReadFile(handle_.get(), buffer,
+                                             static_cast<DWORD>(std::min(
+                                                 {capacity, bytesLeft_, std::size_t{available}})),
+                                             &read))) {
         const DWORD error = GetLastError();
-        if (steady_clock::now() >= deadline) {
-            return 0; // cut short by the deadline: what came is the body
+        if (steady_clock::now() >= deadline_) {
+            return 0; // cut short by the deadline_: what came is the body
         }
         throw CInternetException(error);
     }
-    bytesLeft -= read;
+    bytesLeft_ -= read;
     return read;
 }
 

@@ -3,7 +3,6 @@
 // call throws CInternetException.
 #pragma once
 
-#include "gateway/reply_reader.h"
 #include "wininet_api.h"
 
 #include <windows.h>
@@ -35,8 +34,7 @@ struct InternetHandleCloser {
 };
 using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
-// One request. Lines are read through the reply line reader, so a line is the body between
-// two LF bytes with its CR bytes dropped.
+// One request; its body is handed out as bytes.
 class CHttpFile {
 public:
     explicit CHttpFile(InternetHandle handle);
@@ -51,28 +49,15 @@ public:
     // because the deadline cut it short is the end of the body, not a failure.
     void LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_point deadline,
                    DWORD receiveTimeoutMs);
-    // The next line of the body; false at its end. A failed read throws.
-    bool ReadString(std::string& line);
+    // Fills up to `capacity` bytes of the body; 0 at its end. A failed read throws.
+    std::size_t Read(char* buffer, std::size_t capacity);
     void Close();
 
 private:
-    class Source final : public ByteSource {
-    public:
-        explicit Source(const InternetHandle& handle) : handle_(handle) {}
-        std::size_t Read(char* buffer, std::size_t capacity) override;
-
-        std::size_t bytesLeft = static_cast<std::size_t>(-1);
-        std::chrono::steady_clock::time_point deadline =
-            std::chrono::steady_clock::time_point::max();
-        DWORD receiveTimeoutMs = 0; // 0: no deadline, WinINet's own time-out
-
-    private:
-        const InternetHandle& handle_;
-    };
-
     InternetHandle handle_;
-    Source source_{handle_};
-    ReplyLineReader reader_{source_};
+    std::size_t bytesLeft_ = static_cast<std::size_t>(-1);
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+    DWORD receiveTimeoutMs_ = 0; // 0: no deadline, WinINet's own time-out
 };
 
 class CHttpConnection {

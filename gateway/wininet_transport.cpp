@@ -3,6 +3,7 @@
 #include "framework/internet.h"
 #include "framework/internet_error_text.h"
 #include "framework/url_parse.h"
+#include "reply_reader.h"
 
 namespace wrenquil {
 namespace {
@@ -16,6 +17,18 @@ constexpr DWORD kConnectRetries = 1;
 constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 static_assert(kRequestFlags == 0x84A00000);
+
+// The request's body as the reply reader takes it.
+class RequestBody final : public ByteSource {
+public:
+    explicit RequestBody(CHttpFile& request) : request_(request) {}
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        return request_.Read(buffer, capacity);
+    }
+
+private:
+    CHttpFile& request_;
+};
 
 } // namespace
 
@@ -60,11 +73,8 @@ FetchOutcome WinInetTransport::Fetch(const std::string& url) {
         request->LimitBody(kMaxReplyBytes, std::chrono::steady_clock::now() + replyDeadline_,
                            receiveTimeoutMs_);
         request->SendRequest();
-        std::string text;
-        std::string line;
-        while (request->ReadString(line)) {
-            text += line;
-        }
+        RequestBody body(*request);
+        const std::string text = ReadReplyText(body);
         // Closed before its body may have ended: whatever else comes is dropped.
         request->Close();
         return {FetchOutcome::Kind::Reply, text};
