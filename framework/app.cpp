@@ -10,13 +10,16 @@ CWinApp* currentApp = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp(const char* appName) : appName_(appName ? appName : "") {
+CWinApp::CWinApp(const char* appName, LibraryLoader& libraries)
+    : appName_(appName ? appName : ""), libraries_(libraries) {
     currentApp = this;
+    LibraryLoaderChanged();
 }
 
 CWinApp::~CWinApp() {
     if (currentApp == this) {
         currentApp = nullptr;
+        LibraryLoaderChanged();
     }
 }
 

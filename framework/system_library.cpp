@@ -1,5 +1,7 @@
 #include "system_library.h"
 
+#include "app.h"
+
 namespace wrenquil {
 namespace {
 
@@ -11,7 +13,6 @@ public:
     }
 };
 
-LibraryLoader* currentLoader = &SystemLibraryLoader();
 unsigned loaderGeneration = 1; // counts the loaders used, so a library knows when to reload
 
 } // namespace
@@ -21,23 +22,24 @@ LibraryLoader& SystemLibraryLoader() {
     return loader;
 }
 
-LibraryLoader& UseLibraryLoader(LibraryLoader& loader) {
-    LibraryLoader& previous = *currentLoader;
-    currentLoader = &loader;
+LibraryLoader& CurrentLibraryLoader() {
+    return AfxGetApp() != nullptr ? AfxGetApp()->Libraries() : SystemLibraryLoader();
+}
+
+void LibraryLoaderChanged() {
     ++loaderGeneration;
-    return previous;
 }
 
 HMODULE SystemLibrary::Module() {
     if (loadedWith_ != loaderGeneration) {
-        module_ = currentLoader->Load(dll_);
+        module_ = CurrentLibraryLoader().Load(dll_);
         loadedWith_ = module_ != nullptr ? loaderGeneration : 0;
     }
     return module_;
 }
 
 FARPROC SystemLibrary::Find(HMODULE module, const char* function) const {
-    return currentLoader->Find(module, function);
+    return CurrentLibraryLoader().Find(module, function);
 }
 
 } // namespace wrenquil

@@ -19,8 +19,11 @@ public:
 // LoadLibraryA and GetProcAddress; a DLL once loaded stays until the process ends.
 LibraryLoader& SystemLibraryLoader();
 
-// From now on every library is loaded (again) through `loader`; gives the loader before.
-LibraryLoader& UseLibraryLoader(LibraryLoader& loader);
+// The loader of the running application object (the system's when there is none). The
+// application object calls LibraryLoaderChanged when it comes and goes, so libraries are
+// loaded again through the loader now in force.
+LibraryLoader& CurrentLibraryLoader();
+void LibraryLoaderChanged();
 
 // A DLL loaded at the first use of one of its functions.
 class SystemLibrary {

@@ -4,8 +4,6 @@
 #include "hyperlink.h"
 #include "res/resource.h"
 
-#include <shellapi.h>
-
 #include <iterator>
 
 namespace wrenquil {
@@ -14,8 +12,6 @@ namespace {
 using Rows = MessageRows<CAboutDlg>;
 
 } // namespace
-
-CAboutDlg::ShellExecuteFunction CAboutDlg::shellExecute = &ShellExecuteA;
 
 const MessageMapEntry CAboutDlg::messageEntries[] = {
     Rows::OnNotification(STN_CLICKED, IDC_HOMEPAGE, &CAboutDlg::OpenHomePage),
@@ -38,7 +34,7 @@ BOOL CAboutDlg::OnInitDialog() {
 
 // The box stays open.
 void CAboutDlg::OpenHomePage() {
-    shellExecute(nullptr, "open", kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    wrenquil::ShellExecuteA(nullptr, "open", kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace wrenquil

@@ -14,10 +14,6 @@ public:
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
 
-    // How the home page is opened; tests put their own in its place.
-    using ShellExecuteFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-    static ShellExecuteFunction shellExecute;
-
 private:
     BOOL OnInitDialog() override;
     void OpenHomePage();

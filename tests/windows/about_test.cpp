@@ -19,6 +19,18 @@ HINSTANCE WINAPI RecordOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT 
     return reinterpret_cast<HINSTANCE>(33);
 }
 
+// The system's DLLs, but a shell whose ShellExecuteA only records what it is asked to open.
+class RecordingShell final : public LibraryLoader {
+public:
+    HMODULE Load(const char* dll) override { return SystemLibraryLoader().Load(dll); }
+    FARPROC Find(HMODULE module, const char* function) override {
+        if (std::string(function) == "ShellExecuteA") {
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordOpen));
+        }
+        return SystemLibraryLoader().Find(module, function);
+    }
+};
+
 // What the link and its box look like when they are destroyed, seen before they handle it.
 struct AtDestruction {
     HWND link = nullptr;
@@ -57,9 +69,9 @@ COLORREF TextColourOf(HWND box, HWND control) {
 }
 
 TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
-    MainWindowHarness harness;
+    RecordingShell shell;
+    MainWindowHarness harness(shell);
     opened.clear();
-    CAboutDlg::shellExecute = &RecordOpen;
     HHOOK hook =
         ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchDestruction, nullptr, ::GetCurrentThreadId());
     harness.Run([&](Driver& d) {
@@ -122,7 +134,6 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
         }
     });
     ::UnhookWindowsHookEx(hook);
-    CAboutDlg::shellExecute = &::ShellExecuteA;
 }
 
 } // namespace

@@ -107,7 +107,7 @@ void Driver::Click(HWND dialog, int id) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-MainWindowHarness::MainWindowHarness() {
+MainWindowHarness::MainWindowHarness(LibraryLoader& libraries) : app("Wrenquil", libraries) {
     RegisterCommonControls();
 }
 

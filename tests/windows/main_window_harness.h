@@ -54,7 +54,8 @@ public:
 
 class MainWindowHarness {
 public:
-    MainWindowHarness();
+    // The DLLs the window loads on first use come from `libraries`.
+    explicit MainWindowHarness(LibraryLoader& libraries = SystemLibraryLoader());
     ~MainWindowHarness();
 
     // Runs the window until the script returns (then closes it, unless it has ended) and
@@ -66,7 +67,7 @@ public:
     SettingsStore settings{registry, "Wrenquil"};
     LoginState login;
     Preferences preferences;
-    CWinApp app{"Wrenquil"};
+    CWinApp app;
     // Runs just before the window is created (e.g. to inject a failure).
     std::function<void()> beforeRun;
 };

@@ -96,8 +96,10 @@ TEST_F(MainWindowSendTest, AWinInetThatCannotBeLoadedEndsTheSendInAnException) {
         }
         FARPROC Find(HMODULE, const char*) override { return nullptr; }
     } noLibraries;
-    LibraryLoader& system = UseLibraryLoader(noLibraries);
-    harness_.Run([&](Driver& d) {
+    MainWindowHarness harness(noLibraries);
+    harness.settings.WriteNumber("AutoLogon", 1);
+    harness.settings.SaveCredentials(true, "ann", "p&ss word", "");
+    harness.Run([&](Driver& d) {
         d.Type(IDC_MESSAGE, "kept");
         d.Type(IDC_MOBILE, "07700");
         const std::string status = Send(d);
@@ -106,7 +108,6 @@ TEST_F(MainWindowSendTest, AWinInetThatCannotBeLoadedEndsTheSendInAnException) {
         EXPECT_TRUE(d.Enabled(IDC_SEND));
         EXPECT_EQ(d.Text(IDC_MESSAGE), "kept");
     });
-    UseLibraryLoader(system);
 }
 
 TEST_F(MainWindowSendTest, AMessageTooLongForTheUrlIsRefusedWithABox) {
