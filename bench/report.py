@@ -178,7 +178,7 @@ def build_table(run, exe, prefix):
     for name, what in (("click", "whole Send"), ("transport", "WinInetTransport alone"),
                        ("window_work", "window's own part")):
         if soak.get((name,)):
-            rows.append(["5" if name == "click" else "",
+            rows.append(["6" if name == "click" else "",
                          "memory per send over a soak, %s (KB)" % what,
                          spread(soak[(name,)], 1),
                          "bare calls: %s" % spread(soak.get(("bare",), []), 1), "", "",

@@ -27,6 +27,14 @@ public:
                        std::uint32_t) override {
         return kRegAccessDenied;
     }
+    RegStatus QueryValueAsStored(RegKey, const std::string&, std::uint32_t*, std::uint8_t*,
+                                 std::uint32_t*) override {
+        return kRegNotFound;
+    }
+    RegStatus SetValueAsStored(RegKey, const std::string&, std::uint32_t, const std::uint8_t*,
+                               std::uint32_t) override {
+        return kRegAccessDenied;
+    }
     RegStatus DeleteValue(RegKey, const std::string&) override { return kRegNotFound; }
     RegStatus CloseKey(RegKey) override { return kRegSuccess; }
 };
