@@ -2,6 +2,8 @@
 // the Preferences dialog is accepted.
 #pragma once
 
+#include "hot_key.h"
+
 #include <cstdint>
 
 namespace wrenquil {
@@ -15,7 +17,7 @@ struct Preferences {
     std::int32_t RunAtStartup = 0;
     // The capture hot key; modifiers in the hot-key control's encoding. Scroll Lock until
     // another key is stored.
-    std::uint16_t HotKeyVirtualKey = 0x91;
+    std::uint16_t HotKeyVirtualKey = kBuiltInHotKey.virtualKey;
     std::uint16_t HotKeyModifiers = 0;
 };
 

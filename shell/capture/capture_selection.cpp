@@ -1,10 +1,11 @@
 #include "capture_selection.h"
 
+#include "core/settings/hot_key.h"
+
 namespace wrenquil {
 namespace {
 
-constexpr std::uint8_t kScrollLock = 0x91; // VK_SCROLL
-constexpr std::uint8_t kControl = 0x11;    // VK_CONTROL
+constexpr std::uint8_t kControl = 0x11; // VK_CONTROL
 constexpr std::uint8_t kLetterC = 0x43;
 
 // Polls until `done` holds, at most kCaptureWaitLimit; true when it held.
@@ -39,8 +40,8 @@ void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform) {
     }
     // A toggled Scroll Lock would otherwise stay on after every capture with the built-in key.
     if (platform.ScrollLockOn()) {
-        platform.KeyEvent(kScrollLock, false);
-        platform.KeyEvent(kScrollLock, true);
+        platform.KeyEvent(kScrollLockKey, false);
+        platform.KeyEvent(kScrollLockKey, true);
     }
     const std::uint32_t before = platform.ClipboardSequence();
     platform.KeyEvent(kControl, false);
