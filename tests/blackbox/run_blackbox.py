@@ -108,7 +108,7 @@ def second_start_finds_its_own_window(situation):
                 probe("set-text", "IDC_MESSAGE", "x")
                 probe("set-text", "IDC_MOBILE", "07700")
                 probe("click", "IDC_SEND")
-                poll(lambda: probe("enabled", "IDC_SEND"), "0", 5, "Send greyed while sending")
+                poll(lambda: probe("enabled", "IDC_SEND"), "0", 15, "Send greyed while sending")
             code, _, _ = wine(DEMO_EXE, timeout=10)
             expect_equal(code, 0, "the second start's exit code")
             if decoy is not None:
