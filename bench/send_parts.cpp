@@ -22,8 +22,6 @@
 #include "shell/main_window/wrenquil_dlg.h"
 #include "window_host.h"
 
-#include <commctrl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -43,7 +41,7 @@ class InstantTransport final : public GatewayTransport {
 public:
     bool OpenSession(std::string&) override { return true; }
     FetchOutcome Fetch(const std::string&) override {
-        fetchedAt = NowMicroseconds();
+        fetchedAt = drive::NowMicroseconds();
         return {FetchOutcome::Kind::Reply, "1|Message sent"};
     }
     void CloseSession() override {}
@@ -57,19 +55,9 @@ void Fail(const std::string& what) {
     failed = true;
 }
 
-std::string StatusText(HWND dialog) {
-    HWND bar = ::GetDlgItem(dialog, IDC_STATUSBAR);
-    char text[512] = {};
-    if (LOWORD(::SendMessageA(bar, SB_GETTEXTLENGTHA, kLoginStatusPart, 0)) < sizeof text) {
-        ::SendMessageA(bar, SB_GETTEXTA, kLoginStatusPart, reinterpret_cast<LPARAM>(text));
-    }
-    return text;
-}
-
 void Measure(int rounds, LoginState& login, CWrenquilDlg& window, HWND dialog) {
     ::SetWindowTextA(::GetDlgItem(dialog, IDC_MESSAGE), kMessage);
     ::SetWindowTextA(::GetDlgItem(dialog, IDC_MOBILE), kMobile);
-    HWND send = ::GetDlgItem(dialog, IDC_SEND);
     const std::string url = BuildGatewayUrl(login.userName, login.password, kMobile, kMessage);
     BareTarget target;
     if (!SplitUrl(url, target)) {
@@ -80,17 +68,16 @@ void Measure(int rounds, LoginState& login, CWrenquilDlg& window, HWND dialog) {
     // Each part times itself and gives milliseconds, or a negative number when it failed.
     using Part = std::pair<const char*, std::function<double()>>;
     const auto timed = [](const std::function<bool()>& action) {
-        const double start = NowMicroseconds();
+        const double start = drive::NowMicroseconds();
         const bool ok = action();
-        return ok ? (NowMicroseconds() - start) / 1000.0 : -1.0;
+        return ok ? (drive::NowMicroseconds() - start) / 1000.0 : -1.0;
     };
     const std::vector<Part> parts = {
         {"click",
          [&] {
              return timed([&] {
-                 ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED),
-                                reinterpret_cast<LPARAM>(send));
-                 return StatusText(dialog) == kSentStatus;
+                 drive::ClickButton(dialog, IDC_SEND);
+                 return drive::StatusText(dialog, kLoginStatusPart) == kSentStatus;
              });
          }},
         {"transport",
@@ -112,16 +99,17 @@ void Measure(int rounds, LoginState& login, CWrenquilDlg& window, HWND dialog) {
              return timed([&] {
                  InstantTransport transport;
                  SendToGateway(login, window, transport);
-                 return StatusText(dialog) == kSentStatus;
+                 return drive::StatusText(dialog, kLoginStatusPart) == kSentStatus;
              });
          }},
         {"window_before_request",
          [&] {
              InstantTransport transport;
-             const double start = NowMicroseconds();
+             const double start = drive::NowMicroseconds();
              SendToGateway(login, window, transport);
-             return StatusText(dialog) == kSentStatus ? (transport.fetchedAt - start) / 1000.0
-                                                      : -1.0;
+             return drive::StatusText(dialog, kLoginStatusPart) == kSentStatus
+                        ? (transport.fetchedAt - start) / 1000.0
+                        : -1.0;
          }},
         {"grey_send",
          [&] {
@@ -150,7 +138,7 @@ void Measure(int rounds, LoginState& login, CWrenquilDlg& window, HWND dialog) {
             const double ms = part.second();
             if (ms < 0) {
                 Fail(std::string(part.first) + " did not end in \"" + kSentStatus +
-                     "\" (status: \"" + StatusText(dialog) + "\")");
+                     "\" (status: \"" + drive::StatusText(dialog, kLoginStatusPart) + "\")");
                 return;
             }
             if (round >= 0) {

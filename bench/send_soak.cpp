@@ -83,7 +83,7 @@ bool SoakBare(int sends, const LoginState& login) {
 bool Soak(int sends, LoginState& login, CWrenquilDlg& window, HWND dialog) {
     ::SetWindowTextA(::GetDlgItem(dialog, IDC_MESSAGE), kMessage);
     ::SetWindowTextA(::GetDlgItem(dialog, IDC_MOBILE), kMobile);
-    HWND send = ::GetDlgItem(dialog, IDC_SEND);
+    HWND send = drive::Control(dialog, IDC_SEND);
     const std::string url = SoakUrl(login);
     using Row = std::pair<const char*, std::function<bool()>>;
     const std::vector<Row> rows = {
@@ -106,8 +106,7 @@ bool Soak(int sends, LoginState& login, CWrenquilDlg& window, HWND dialog) {
          }},
         {"click",
          [&] {
-             ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(send));
+             drive::ClickButton(dialog, IDC_SEND);
              return ::IsWindowEnabled(send) != FALSE;
          }},
     };
