@@ -7,12 +7,12 @@
 #      imports and manifest)
 #   2. Send click to the request's arrival at the gateway: the program against bare_wininet.exe
 #      (the same WinINet calls), with curl's times for the same URL beside them, and the Send
-#      taken apart in one process (bench_send_parts.exe)
+#      taken apart in one process (bench_sends.exe parts)
 #   3. one keystroke's recount with a 30,000-character message against an empty one
 #   4. the size of build/windows/Wrenquil.exe and the DLLs it imports
 #   5. memory at rest: the program hidden in the tray after start-up against the minimal
 #      dialog, side by side
-#   6. memory per send over a few hundred sends (bench_send_soak.exe), beside the bare calls
+#   6. memory per send over a few hundred sends (bench_sends.exe soak), beside the bare calls
 # prints the table and records it in bench/RESULTS.md (bench/report.py).
 #
 # Wine runs in a prefix of the bench's own (build/wineprefix-bench unless WRENQUIL_WINEPREFIX
@@ -70,9 +70,15 @@ measure_send() {
   probe set-text IDC_MESSAGE "Running late: see you at the station at half past seven." \
     >/dev/null
   probe set-text IDC_MOBILE 07700900123 >/dev/null
-  probe bench-send "$send_rounds" "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" \
-    "https://localhost:$WRENQUIL_TEST_GATEWAY_PORT" "$(winpath "$bench_bin/bare_wininet.exe")" \
-    "$(winpath "$out/url.txt")" >"$out/send.txt"
+  # One send first, for the URL that the bare calls are to send too.
+  probe click IDC_SEND
+  probe wait-status 0 "OK. Message sent" 30
+  local url
+  url=https://localhost:$WRENQUIL_TEST_GATEWAY_PORT$(python3 -c 'import json, sys
+print(json.loads(open(sys.argv[1]).read().splitlines()[-1])["request_line"].split()[1])' \
+    "$WRENQUIL_TEST_GATEWAY_LOG")
+  probe bench-send "$send_rounds" "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" "$url" \
+    "$(winpath "$bench_bin/bare_wininet.exe")" >"$out/send.txt"
   local status
   status=$(probe status 0)
   stop_program
@@ -82,11 +88,9 @@ measure_send() {
   fi
 
   # Where the program's time goes: its window and its parts in one process, timed inside it.
-  wine_run "$bench_bin/bench_send_parts.exe" "$send_rounds" >"$out/send_parts.txt"
+  wine_run "$bench_bin/bench_sends.exe" parts "$send_rounds" >"$out/send_parts.txt"
 
   # curl for reference: the same GET from Linux, its own times (no process start in them).
-  local url
-  url=$(tr -d '\r\n' <"$out/url.txt")
   : >"$out/curl.txt"
   for _ in $(seq "$send_rounds"); do
     curl -sS -o /dev/null --cacert "$repo/build/test-gateway/ca.pem" \
@@ -96,7 +100,7 @@ measure_send() {
 
 measure_soak() {
   echo "bench: memory per send (${BENCH_SOAK_SENDS:-300} sends)"
-  wine_run "$bench_bin/bench_send_soak.exe" "${BENCH_SOAK_SENDS:-300}" >"$out/send_soak.txt"
+  wine_run "$bench_bin/bench_sends.exe" soak "${BENCH_SOAK_SENDS:-300}" >"$out/send_soak.txt"
 }
 
 measure_recount() {

@@ -137,26 +137,6 @@ void PrintFlag(bool flag) {
     Print(flag ? "1" : "0");
 }
 
-// Waits until `read` returns `expected`; the last text read (or why it could not be read) goes
-// into the failure message.
-template <typename Reader>
-void WaitForText(const std::string& what, const std::string& expected, double seconds,
-                 Reader read) {
-    std::string last;
-    const bool matched = PollUntil(seconds, [&] {
-        try {
-            last = "\"" + read() + "\"";
-        } catch (const DriveFailure& e) {
-            last = e.what();
-        }
-        return last == "\"" + expected + "\"";
-    });
-    if (!matched) {
-        throw DriveFailure(what + " is " + last + ", not \"" + expected + "\", after " +
-                           FormatSeconds(seconds));
-    }
-}
-
 // --- the subcommands -------------------------------------------------------------------------
 
 void WaitWindow(const Args& args) {
@@ -276,16 +256,22 @@ void DialogClick(const Args& args) {
     Send(control, BM_CLICK, 0, 0, std::max(kAnswerMilliseconds, static_cast<UINT>(seconds * 1000)));
 }
 
+// The last text read (or why it could not be read) goes into the failure message.
 void WaitStatus(const Args& args) {
     const int part = static_cast<int>(ParseInteger(args[0], "PART"));
-    WaitForText("status part " + args[0], args[1], ParseSeconds(args, 2),
-                [part] { return StatusText(MainWindow(), part); });
-}
-
-void WaitText(const Args& args) {
-    const int id = ParseId(args[0]);
-    WaitForText("control " + args[0], args[1], ParseSeconds(args, 2),
-                [id] { return WindowText(Control(MainWindow(), id)); });
+    const double seconds = ParseSeconds(args, 2);
+    std::string last;
+    if (!PollUntil(seconds, [&] {
+            try {
+                last = "\"" + StatusText(MainWindow(), part) + "\"";
+            } catch (const DriveFailure& e) {
+                last = e.what();
+            }
+            return last == "\"" + args[1] + "\"";
+        })) {
+        throw DriveFailure("status part " + args[0] + " is " + last + ", not \"" + args[1] +
+                           "\", after " + FormatSeconds(seconds));
+    }
 }
 
 void SetClipboard(const Args& args) {
@@ -353,7 +339,6 @@ constexpr Subcommand kSubcommands[] = {
     {"status", "PART", 1, 1, Status},
     {"wait-status", "PART TEXT [SECONDS]", 2, 3, WaitStatus},
     {"text", "ID", 1, 1, Text},
-    {"wait-text", "ID TEXT [SECONDS]", 2, 3, WaitText},
     {"set-text", "ID TEXT", 1, kAnyNumber, SetText},
     {"enabled", "ID", 1, 1, Enabled},
     {"visible", "", 0, 0, Visible},
@@ -368,7 +353,7 @@ constexpr Subcommand kSubcommands[] = {
     {"decoy", "[SECONDS]", 0, 1, Decoy},
     {"bench-startup", "ROUNDS LABEL=EXE...", 2, kAnyNumber, TimeStartup},
     {"bench-rest", "ROUNDS LABEL=EXE...", 2, kAnyNumber, MeasureRest},
-    {"bench-send", "ROUNDS LOG ORIGIN BARE_EXE URL_FILE", 5, 5, TimeSend},
+    {"bench-send", "ROUNDS LOG URL BARE_EXE", 4, 4, TimeSend},
 };
 
 void PrintUsage() {

@@ -19,10 +19,10 @@ void TimeStartup(const std::vector<std::string>& args);
 // second and prints "rest_private LABEL KB" and "rest_working_set LABEL KB".
 void MeasureRest(const std::vector<std::string>& args);
 
-// ROUNDS LOG ORIGIN BARE_EXE URL_FILE: with the program running, logged in, message and
-// number filled, times from the Send click to the gateway's log growing, then the same for
-// BARE_EXE (started here, fed the URL the program sent, set off through a named event), the
-// two alternating. ORIGIN is "https://host:port"; the URL is also written to URL_FILE.
+// ROUNDS LOG URL BARE_EXE: with the program running, logged in, message and number filled,
+// times from the Send click to the gateway's log growing, then the same for BARE_EXE (started
+// here with URL, the one the program sends, and set off through a named event), the two
+// alternating.
 void TimeSend(const std::vector<std::string>& args);
 
 } // namespace drive

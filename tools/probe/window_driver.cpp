@@ -5,58 +5,7 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-
 namespace drive {
-namespace {
-
-// Memory in another process, for messages whose pointer Windows does not carry across.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HWND owner, std::size_t size) : size_(size) {
-        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 ProcessOf(owner));
-        if (process_ != nullptr) {
-            address_ =
-                ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        }
-        if (address_ == nullptr) {
-            const DWORD error = ::GetLastError();
-            Release();
-            throw DriveFailure("cannot reach the window's process memory (error " +
-                               std::to_string(error) + ")");
-        }
-    }
-    ~RemoteBuffer() { Release(); }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
-    std::string Read() const {
-        std::string bytes(size_, '\0');
-        SIZE_T read = 0;
-        if (!::ReadProcessMemory(process_, address_, bytes.data(), size_, &read)) {
-            throw DriveFailure("cannot read the window's process memory");
-        }
-        return bytes.substr(0, bytes.find('\0'));
-    }
-
-private:
-    void Release() {
-        if (address_ != nullptr) {
-            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        }
-        if (process_ != nullptr) {
-            ::CloseHandle(process_);
-        }
-    }
-    std::size_t size_;
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-};
-
-} // namespace
-
 double NowMicroseconds() {
     static const double usPerTick = [] {
         LARGE_INTEGER frequency;
@@ -112,12 +61,33 @@ std::string StatusText(HWND dialog, int part) {
     if (ProcessOf(bar) == ::GetCurrentProcessId()) {
         std::string text(length + 1, '\0');
         Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
-        return text.substr(0, std::strlen(text.c_str()));
+        return text.substr(0, text.find('\0'));
     }
-    // SB_GETTEXTA takes no size and the text may grow between the two calls: leave room.
-    const RemoteBuffer buffer(bar, length + 0x10000);
-    Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), buffer.Address());
-    return buffer.Read();
+    // From another process the text goes through memory in the window's process. SB_GETTEXTA
+    // takes no size and the text may grow between the two calls: leave room.
+    const std::size_t size = length + 0x10000;
+    const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                         FALSE, ProcessOf(bar));
+    void* memory = process == nullptr ? nullptr
+                                      : ::VirtualAllocEx(process, nullptr, size,
+                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    std::string text(size, '\0');
+    DWORD_PTR answer = 0;
+    const bool read = memory != nullptr &&
+                      ::SendMessageTimeoutA(bar, SB_GETTEXTA, static_cast<WPARAM>(part),
+                                            reinterpret_cast<LPARAM>(memory), SMTO_NORMAL,
+                                            kAnswerMilliseconds, &answer) != 0 &&
+                      ::ReadProcessMemory(process, memory, text.data(), size, nullptr);
+    if (memory != nullptr) {
+        ::VirtualFreeEx(process, memory, 0, MEM_RELEASE);
+    }
+    if (process != nullptr) {
+        ::CloseHandle(process);
+    }
+    if (!read) {
+        throw DriveFailure("cannot read the status bar through the window's process memory");
+    }
+    return text.substr(0, text.find('\0'));
 }
 
 void ClickButton(HWND parent, int id) {
