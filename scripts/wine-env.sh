@@ -150,9 +150,9 @@ while [ $# -gt 0 ]; do
   --gateway) gateway=1 ;;
   --own-prefix) own_prefix=$2 end_server=1 && shift ;;
   --dpi)
-    export WRENQUIL_LOGPIXELS=$2 WRENQUIL_WINEPREFIX=$repo_root/build/wineprefix-$2 end_server=1
+    export WRENQUIL_LOGPIXELS=$2 WRENQUIL_WINEPREFIX=$repo_root/build/wineprefix-$2
     export WINEPREFIX=$WRENQUIL_WINEPREFIX
-    shift
+    end_server=1 && shift
     ;;
   *) break ;;
   esac
