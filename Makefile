@@ -27,7 +27,7 @@ test-native: native native-sanitize
 	ctest --preset native-sanitize
 
 test-windows: windows
-	scripts/with-display.sh scripts/with-test-gateway.sh ctest --preset windows
+	scripts/wine-env.sh --display --gateway ctest --preset windows
 
 test-tools: setup
 	python3 -m unittest discover -s tools -p 'test_*.py'

@@ -57,7 +57,7 @@ bool SplitUrl(const std::string& url, BareTarget& target) {
     return !target.host.empty();
 }
 
-bool BareFetch(const BareTarget& target, std::string* body) {
+bool BareFetch(const BareTarget& target) {
     Handles h;
     h.session = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (h.session == nullptr) {
@@ -87,9 +87,6 @@ bool BareFetch(const BareTarget& target, std::string* body) {
         }
         if (read == 0) {
             return true;
-        }
-        if (body != nullptr) {
-            body->append(buffer, read);
         }
     }
 }

@@ -1,5 +1,5 @@
 // The WinINet calls the program makes for one Send, with nothing around them: no window, no
-// URL building, no reply interpretation. Used by bare_wininet and by bench_send_parts.
+// URL building, no reply interpretation. Used by bare_wininet and by bench_sends.
 #pragma once
 
 #include <windows.h>
@@ -19,9 +19,9 @@ struct BareTarget {
 bool SplitUrl(const std::string& url, BareTarget& target);
 
 // One request: InternetOpenA, InternetConnectA, HttpOpenRequestA (flags 0x84A00000, HTTP/1.0),
-// HttpAddRequestHeadersA, HttpSendRequestA, InternetReadFile to the end, then every handle
-// closed, as the program does for each Send. False (with the failing call named on stderr)
-// when a call failed.
-bool BareFetch(const BareTarget& target, std::string* body);
+// HttpAddRequestHeadersA, HttpSendRequestA, InternetReadFile to the end (the body is dropped), then
+// every handle closed, as the program does for each Send. False (with the failing call named on
+// stderr) when a call failed.
+bool BareFetch(const BareTarget& target);
 
 } // namespace wrenquil

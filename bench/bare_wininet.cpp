@@ -1,9 +1,8 @@
 // The send baseline: the WinINet calls the program makes for one Send (bare_fetch.h), with
-// nothing around them.
+// nothing around them, in a process of their own (started by the probe's bench-send).
 //
-//   bare_wininet URL                          one request; prints the reply's body
-//   bare_wininet URL GO DONE QUIT             one request each time the named event GO is set,
-//                                             then sets DONE; ends when QUIT is set
+//   bare_wininet URL GO DONE QUIT   one request each time the named event GO is set, then sets
+//                                   DONE; ends when QUIT is set
 //
 // Exit code 0, or 1 with a message on stderr when a call failed.
 #include "bare_fetch.h"
@@ -29,22 +28,14 @@ HANDLE OpenNamedEvent(const char* name) {
 
 int main(int argc, char** argv) {
     using namespace wrenquil;
-    if (argc != 2 && argc != 5) {
-        std::fprintf(stderr, "usage: bare_wininet URL [GO_EVENT DONE_EVENT QUIT_EVENT]\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: bare_wininet URL GO_EVENT DONE_EVENT QUIT_EVENT\n");
         return 2;
     }
     BareTarget target;
     if (!SplitUrl(argv[1], target)) {
         std::fprintf(stderr, "bare_wininet: not an https URL: %s\n", argv[1]);
         return 2;
-    }
-    if (argc == 2) {
-        std::string body;
-        if (!BareFetch(target, &body)) {
-            return 1;
-        }
-        std::printf("%s\n", body.c_str());
-        return 0;
     }
     HANDLE go = OpenNamedEvent(argv[2]);
     HANDLE done = OpenNamedEvent(argv[3]);
@@ -55,7 +46,7 @@ int main(int argc, char** argv) {
         if (woken != WAIT_OBJECT_0 + 1) {
             return woken == WAIT_OBJECT_0 ? 0 : 1;
         }
-        if (!BareFetch(target, nullptr)) {
+        if (!BareFetch(target)) {
             return 1;
         }
         ::SetEvent(done);

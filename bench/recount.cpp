@@ -27,8 +27,6 @@
 #include "shell/main_window/wrenquil_dlg.h"
 #include "window_host.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -63,14 +61,6 @@ std::string MessageOfLength(int length, bool lineBreaks = false) {
     return text;
 }
 
-std::string StatusText(HWND statusBar, int part) {
-    char text[256] = {};
-    if (LOWORD(::SendMessageA(statusBar, SB_GETTEXTLENGTHA, part, 0)) < sizeof text) {
-        ::SendMessageA(statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    }
-    return text;
-}
-
 // Puts `length` characters in the box (WM_SETTEXT: no change notification) with the caret at
 // the end.
 void Fill(HWND edit, int length, bool lineBreaks = false) {
@@ -91,12 +81,12 @@ double TypeKeys(HWND edit, int length, int keys, const std::function<void()>& af
     std::vector<double> samples;
     samples.reserve(static_cast<std::size_t>(keys));
     for (int i = 0; i < keys; ++i) {
-        const double start = NowMicroseconds();
+        const double start = drive::NowMicroseconds();
         ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x"));
         if (afterInsert) {
             afterInsert();
         }
-        samples.push_back(NowMicroseconds() - start);
+        samples.push_back(drive::NowMicroseconds() - start);
         ::SendMessageA(edit, EM_SETSEL, length, length + 1);
         ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(""));
     }
@@ -108,9 +98,9 @@ double Repeat(int times, const std::function<void()>& action) {
     std::vector<double> samples;
     samples.reserve(static_cast<std::size_t>(times));
     for (int i = 0; i < times; ++i) {
-        const double start = NowMicroseconds();
+        const double start = drive::NowMicroseconds();
         action();
-        samples.push_back(NowMicroseconds() - start);
+        samples.push_back(drive::NowMicroseconds() - start);
     }
     return Median(std::move(samples));
 }
@@ -153,9 +143,9 @@ void RunBench(const Settings& s, LoginState& login, CWrenquilDlg& window, HWND d
     Fill(message, s.longLength - 1);
     ::SendMessageA(message, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x"));
     const std::string expected = std::to_string(s.longLength) + " characters";
-    if (!Check(StatusText(statusBar, kCounterStatusPart).rfind(expected, 0) == 0,
+    if (!Check(drive::StatusText(dialog, kCounterStatusPart).rfind(expected, 0) == 0,
                ("the counter does not say \"" + expected + "\" after a key (\"" +
-                StatusText(statusBar, kCounterStatusPart) + "\"): is the box's limit lower?")
+                drive::StatusText(dialog, kCounterStatusPart) + "\"): is the box's limit lower?")
                    .c_str())) {
         return;
     }

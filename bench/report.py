@@ -5,8 +5,8 @@ records it, with the machine and the date, at the top of the runs in RESULTS.md.
     report.py RUN_DIR --exe build/windows/Wrenquil.exe [--results bench/RESULTS.md]
 
 RUN_DIR holds startup.txt, send.txt, curl.txt, recount.txt and rest.txt: one sample a line,
-"FIGURE LABEL VALUE..." (see bench_driver.cpp and recount.cpp). Every figure is the median of
-its samples; the quartiles are shown beside it."""
+"FIGURE LABEL VALUE..." (see tools/probe/timing.h, bench/recount.cpp and bench/sends.cpp).
+Every figure is the median of its samples; the quartiles are shown beside it."""
 import argparse
 import datetime
 import os

@@ -7,16 +7,18 @@
 #      imports and manifest)
 #   2. Send click to the request's arrival at the gateway: the program against bare_wininet.exe
 #      (the same WinINet calls), with curl's times for the same URL beside them, and the Send
-#      taken apart in one process (bench_send_parts.exe)
+#      taken apart in one process (bench_sends.exe parts)
 #   3. one keystroke's recount with a 30,000-character message against an empty one
 #   4. the size of build/windows/Wrenquil.exe and the DLLs it imports
 #   5. memory at rest: the program hidden in the tray after start-up against the minimal
 #      dialog, side by side
-#   6. memory per send over a few hundred sends (bench_send_soak.exe), beside the bare calls
+#   6. memory per send over a few hundred sends (bench_sends.exe soak), beside the bare calls
 # prints the table and records it in bench/RESULTS.md (bench/report.py).
 #
 # Wine runs in a prefix of the bench's own (build/wineprefix-bench unless WRENQUIL_WINEPREFIX
-# says otherwise), so a test run in the build tree's prefix neither disturbs it nor is disturbed.
+# says otherwise), so a test run in the build tree's prefix neither disturbs it nor is disturbed;
+# the display and the gateway are scripts/wine-env.sh's. The timings that need a Windows
+# process are the probe's bench-* subcommands (tools/probe/timing.h).
 # Knobs: BENCH_STARTUP_ROUNDS, BENCH_SEND_ROUNDS, BENCH_RECOUNT_BLOCKS, BENCH_REST_ROUNDS,
 # BENCH_SOAK_SENDS, BENCH_ONLY (some of "startup send recount rest soak"), BENCH_CPU (the core
 # Wine runs on, default the last; "none": any),
@@ -35,7 +37,6 @@ if [ "${1:-}" = --smoke ]; then
     BENCH_SOAK_SENDS=5 BENCH_ONLY=""
 fi
 export WRENQUIL_WINEPREFIX=${WRENQUIL_WINEPREFIX:-$repo/build/wineprefix-bench}
-port=${WRENQUIL_TEST_PORT:-18443}
 startup_rounds=${BENCH_STARTUP_ROUNDS:-20}
 send_rounds=${BENCH_SEND_ROUNDS:-20}
 recount_blocks=${BENCH_RECOUNT_BLOCKS:-24}
@@ -44,60 +45,40 @@ cpu=${BENCH_CPU:-$(($(nproc) - 1))}
 windows=$repo/build/windows
 bench_bin=$windows/bench
 demo_exe=$windows/demo/Wrenquil.exe
-probe_exe=$windows/wrenquil_probe.exe
 
 # A Linux path as Wine's Z: drive shows it, for arguments to Windows programs.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Runs a Windows program to its end with its output in files (a pipe would keep the caller
-# waiting on the services Wine starts); on failure shows its stderr.
-wine_to() {
-  local out=$1
-  shift
-  if ! wine "$@" >"$out" 2>"$out.err" </dev/null; then
-    echo "bench: failed: $*" >&2
-    tr -d '\r' <"$out.err" >&2
-    return 1
-  fi
-  tr -d '\r' <"$out" >"$out.tmp" && mv "$out.tmp" "$out"
-}
-
-probe() { wine_to "$out/probe.txt" "$probe_exe" "$@" && cat "$out/probe.txt"; }
-
 measure_startup() {
   echo "bench: start to window shown ($startup_rounds rounds)"
-  wine_to "$out/startup.txt" "$bench_bin/bench_driver.exe" startup "$startup_rounds" \
-    "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" "wrenquil=$(winpath "$demo_exe")" \
-    "imports=$(winpath "$bench_bin/minimal_dialog_imports.exe")"
+  probe bench-startup "$startup_rounds" "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" \
+    "wrenquil=$(winpath "$demo_exe")" \
+    "imports=$(winpath "$bench_bin/minimal_dialog_imports.exe")" >"$out/startup.txt"
 }
 
 measure_rest() {
   echo "bench: memory at rest ($rest_rounds rounds)"
-  wine_to "$out/rest.txt" "$bench_bin/bench_driver.exe" rest "$rest_rounds" \
-    "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" "wrenquil=$(winpath "$demo_exe")"
-}
-
-app=""
-stop_program() {
-  [ -n "$app" ] || return 0
-  probe close >/dev/null 2>&1 || true
-  probe wait-gone 10 >/dev/null 2>&1 || kill "$app" 2>/dev/null || true
-  wait "$app" 2>/dev/null || true
-  app=""
+  probe bench-rest "$rest_rounds" "minimal=$(winpath "$bench_bin/minimal_dialog.exe")" \
+    "wrenquil=$(winpath "$demo_exe")" >"$out/rest.txt"
 }
 
 measure_send() {
   echo "bench: Send click to request arrival ($send_rounds rounds)"
-  wine "$demo_exe" >"$out/wrenquil.log" 2>&1 </dev/null &
-  app=$!
+  start_program "$demo_exe" "$out/wrenquil.log"
   probe wait-window 30 >/dev/null
   probe login bench "bench password" >/dev/null
   probe set-text IDC_MESSAGE "Running late: see you at the station at half past seven." \
     >/dev/null
   probe set-text IDC_MOBILE 07700900123 >/dev/null
-  wine_to "$out/send.txt" "$bench_bin/bench_driver.exe" send "$send_rounds" \
-    "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" "https://localhost:$port" \
-    "$(winpath "$bench_bin/bare_wininet.exe")" "$(winpath "$out/url.txt")"
+  # One send first, for the URL that the bare calls are to send too.
+  probe click IDC_SEND
+  probe wait-status 0 "OK. Message sent" 30
+  local url
+  url=https://localhost:$WRENQUIL_TEST_GATEWAY_PORT$(python3 -c 'import json, sys
+print(json.loads(open(sys.argv[1]).read().splitlines()[-1])["request_line"].split()[1])' \
+    "$WRENQUIL_TEST_GATEWAY_LOG")
+  probe bench-send "$send_rounds" "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" "$url" \
+    "$(winpath "$bench_bin/bare_wininet.exe")" >"$out/send.txt"
   local status
   status=$(probe status 0)
   stop_program
@@ -107,11 +88,9 @@ measure_send() {
   fi
 
   # Where the program's time goes: its window and its parts in one process, timed inside it.
-  wine_to "$out/send_parts.txt" "$bench_bin/bench_send_parts.exe" "$send_rounds"
+  wine_run "$bench_bin/bench_sends.exe" parts "$send_rounds" >"$out/send_parts.txt"
 
   # curl for reference: the same GET from Linux, its own times (no process start in them).
-  local url
-  url=$(tr -d '\r\n' <"$out/url.txt")
   : >"$out/curl.txt"
   for _ in $(seq "$send_rounds"); do
     curl -sS -o /dev/null --cacert "$repo/build/test-gateway/ca.pem" \
@@ -121,12 +100,12 @@ measure_send() {
 
 measure_soak() {
   echo "bench: memory per send (${BENCH_SOAK_SENDS:-300} sends)"
-  wine_to "$out/send_soak.txt" "$bench_bin/bench_send_soak.exe" "${BENCH_SOAK_SENDS:-300}"
+  wine_run "$bench_bin/bench_sends.exe" soak "${BENCH_SOAK_SENDS:-300}" >"$out/send_soak.txt"
 }
 
 measure_recount() {
   echo "bench: recount per keystroke ($recount_blocks blocks)"
-  wine_to "$out/recount.txt" "$bench_bin/bench_recount.exe" 30000 25 "$recount_blocks"
+  wine_run "$bench_bin/bench_recount.exe" 30000 25 "$recount_blocks" >"$out/recount.txt"
 }
 
 case "${1:-}" in
@@ -169,17 +148,10 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target wrenquil_release wrenquil_demo wrenquil_probe \
   bench_programs
 
-source "$repo/scripts/gateway-port-lock.sh"
-take_gateway_port bench
-# Under the lock, so two runs never make the bench's prefix at once.
-"$repo/scripts/wine-prefix.sh" 9>&-
-
 out=$repo/build/bench-run${smoke:+-smoke}
 rm -rf "$out"
 mkdir -p "$out"
-# Without the lock's descriptor: a Wine server left behind must not hold the lock.
-"$repo/scripts/with-display.sh" "$repo/scripts/with-test-gateway.sh" "$0" --inside "$out" 9>&-
-exec 9>&-
+"$repo/scripts/wine-env.sh" --display --gateway "$0" --inside "$out"
 
 if [ -n "$smoke" ]; then
   exec python3 "$here/report.py" "$out" --exe "$windows/Wrenquil.exe" --smoke

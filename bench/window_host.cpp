@@ -87,15 +87,4 @@ bool RunMainWindow(LoginState& login,
     return pending.ran;
 }
 
-double NowMicroseconds() {
-    static const double usPerTick = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return 1e6 / static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * usPerTick;
-}
-
 } // namespace wrenquil

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/login_state.h"
+#include "tools/probe/window_driver.h"
 
 #include <windows.h>
 
@@ -18,8 +19,5 @@ class CWrenquilDlg;
 // false when the window did not come up.
 bool RunMainWindow(LoginState& login,
                    const std::function<void(CWrenquilDlg& window, HWND dialog)>& work);
-
-// QueryPerformanceCounter in microseconds.
-double NowMicroseconds();
 
 } // namespace wrenquil

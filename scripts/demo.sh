@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The demo (`make demo`): sets up, builds, starts the local test gateway on port 18443 (the
-# one built into the demo program; it answers "1|Message sent") and runs
-# build/windows/demo/Wrenquil.exe under Wine in the build tree's prefix.
+# The demo (`make demo`): sets up, builds, starts the local test gateway on the port built into
+# the demo program (it answers "1|Message sent") and runs build/windows/demo/Wrenquil.exe under
+# Wine in the build tree's prefix (scripts/wine-env.sh).
 #
 # With a display ($DISPLAY reachable, not under CI): opens the window and waits until you
 # close it. Without one, or with WRENQUIL_DEMO_HEADLESS=1: on a private display, logs in,
@@ -13,22 +13,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 demo_exe=$repo/build/windows/demo/Wrenquil.exe
-probe_exe=$repo/build/windows/wrenquil_probe.exe
 screenshot=$repo/build/demo/screenshot.png
 menu_screenshot=$repo/build/demo/screenshot-menu.png
-port=${WRENQUIL_TEST_PORT:-18443}
 sent_status="OK. Message sent"
-
-# The probe's output, or its message on stderr and a failure. Wine's output goes through
-# files: a pipe would keep the caller waiting on the services Wine starts.
-probe() {
-  local out=$work/probe.out err=$work/probe.err
-  if ! wine "$probe_exe" "$@" >"$out" 2>"$err" </dev/null; then
-    tr -d '\r' <"$err" >&2
-    return 1
-  fi
-  cat "$out"
-}
 
 # The request heads the gateway logged, as they came over the wire.
 print_requests() {
@@ -47,7 +34,13 @@ PY
 
 # The main window's X window, and its rectangle with the window manager's frame as
 # WIDTHxHEIGHT+X+Y.
-demo_window() { xdotool search --onlyvisible --name '^Wrenquil v1\.0$' | head -n 1; }
+# The title is the one the build made from the project's version.
+demo_window() {
+  local title
+  title=$(sed -n 's/^#define WRENQUIL_MAIN_WINDOW_TITLE "\(.*\)"$/\1/p' \
+    "$repo/build/windows/generated/wrenquil_version.h")
+  xdotool search --onlyvisible --name "^${title//./\\.}\$" | head -n 1
+}
 window_rectangle() {
   local x y width height left=0 right=0 top=0 bottom=0
   # xwininfo, not xdotool: xdotool counts the frame's offset twice.
@@ -91,7 +84,8 @@ take_menu_screenshot() {
 }
 
 run_interactive() {
-  echo "demo: the gateway on localhost:$port answers every message with \"1|Message sent\"."
+  echo "demo: the gateway on localhost:$WRENQUIL_TEST_GATEWAY_PORT answers every message with" \
+    "\"1|Message sent\"."
   echo "demo: choose Message->Login (any user name and password), type a message and a"
   echo "demo: mobile number, press Send. Close the window to end the demo."
   wine "$demo_exe" >"$work/wine.log" 2>&1 </dev/null || true
@@ -99,20 +93,8 @@ run_interactive() {
   print_requests
 }
 
-# Closes the window (or ends the process if it will not go) and stops Wine; safe to call twice.
-app=""
-stop_program() {
-  [ -n "$app" ] || return 0
-  probe close >/dev/null 2>&1 || true
-  probe wait-gone 10 >/dev/null 2>&1 || kill "$app" 2>/dev/null || true
-  wait "$app" 2>/dev/null || true
-  app=""
-  wineserver -k >/dev/null 2>&1 || true
-}
-
 run_headless() {
-  wine "$demo_exe" >"$work/wine.log" 2>&1 </dev/null &
-  app=$!
+  start_program "$demo_exe" "$work/wine.log"
   trap 'stop_program; rm -rf "$work"' EXIT
 
   probe wait-window 30
@@ -140,7 +122,7 @@ run_headless() {
 
 case "${1:-}" in
 --interactive | --headless)
-  # Inside the display and the gateway.
+  # Inside the environment (scripts/wine-env.sh).
   source "$here/wine-env.sh"
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
@@ -154,13 +136,9 @@ cd "$repo"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2
 
-source "$repo/scripts/gateway-port-lock.sh"
-take_gateway_port demo
-
-# The children go without the lock's descriptor: a Wine server left behind must not hold it.
 if [ "${WRENQUIL_DEMO_HEADLESS:-0}" != 1 ] && [ -z "${CI:-}" ] && [ -n "${DISPLAY:-}" ] &&
   xdpyinfo >/dev/null 2>&1; then
-  "$here/with-test-gateway.sh" "$0" --interactive 9>&-
+  "$here/wine-env.sh" --gateway "$0" --interactive
 else
-  "$here/with-display.sh" "$here/with-test-gateway.sh" "$0" --headless 9>&-
+  "$here/wine-env.sh" --display --gateway "$0" --headless
 fi

@@ -1,12 +1,14 @@
 // wrenquil_probe: looks at and drives a running Wrenquil window from another process, one
-// subcommand per call, for the black-box tests and the demo. Exit code 0 on success, 1 with a
+// subcommand per call, for the black-box tests, the installer's tests, the demo and the
+// benchmark (whose timings are its bench-* subcommands). Exit code 0 on success, 1 with a
 // message on stderr when the check or the action failed, 2 for a wrong command line.
 #include "res/resource.h"
+#include "timing.h"
+#include "window_driver.h"
 #include "wrenquil_version.h"
 
 #include <windows.h>
 
-#include <commctrl.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -18,22 +20,16 @@
 #include <string>
 #include <vector>
 
+namespace drive {
 namespace {
 
 constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
 constexpr char kLoginTitle[] = "Login";
 constexpr char kDialogClass[] = "#32770";
 constexpr double kDefaultSeconds = 10;
-constexpr DWORD kPollMilliseconds = 50;
-// Send blocks the program's window while the gateway answers: a query then waits this long
-// instead of hanging the probe.
-constexpr UINT kAnswerMilliseconds = 2000;
 
 using Args = std::vector<std::string>;
 
-struct Failure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -103,51 +99,6 @@ std::string JoinFrom(const Args& args, std::size_t first) {
     return text;
 }
 
-template <typename Condition> bool PollUntil(double seconds, Condition condition) {
-    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    for (;;) {
-        if (condition()) {
-            return true;
-        }
-        if (::GetTickCount64() >= end) {
-            return false;
-        }
-        ::Sleep(kPollMilliseconds);
-    }
-}
-
-// The program's window is a dialog: a window of another class with the same title (a decoy
-// of the tests) is not it.
-HWND FindMainWindow() {
-    return ::FindWindowA(kDialogClass, kMainWindowTitle);
-}
-
-HWND MainWindow() {
-    HWND window = FindMainWindow();
-    if (window == nullptr) {
-        throw Failure(std::string("no window titled \"") + kMainWindowTitle + "\"");
-    }
-    return window;
-}
-
-HWND Control(HWND parent, int id) {
-    HWND control = ::GetDlgItem(parent, id);
-    if (control == nullptr) {
-        throw Failure("the window has no control " + std::to_string(id));
-    }
-    return control;
-}
-
-LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-             UINT milliseconds = kAnswerMilliseconds) {
-    DWORD_PTR result = 0;
-    if (::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, milliseconds,
-                              &result) == 0) {
-        throw Failure("the window did not answer message " + std::to_string(message));
-    }
-    return static_cast<LRESULT>(result);
-}
-
 std::string WindowText(HWND window) {
     const auto length = static_cast<std::size_t>(Send(window, WM_GETTEXTLENGTH, 0, 0));
     std::string text(length + 1, '\0');
@@ -160,72 +111,6 @@ std::string WindowText(HWND window) {
 void ReplaceText(HWND edit, const std::string& text) {
     Send(edit, EM_SETSEL, 0, -1);
     Send(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-// Memory in another process, for messages whose pointer Windows does not carry across.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HWND owner, std::size_t size) : size_(size) {
-        DWORD processId = 0;
-        ::GetWindowThreadProcessId(owner, &processId);
-        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 processId);
-        if (process_ != nullptr) {
-            address_ =
-                ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        }
-        if (address_ == nullptr) {
-            const DWORD error = ::GetLastError();
-            Release();
-            throw Failure("cannot reach the window's process memory (error " +
-                          std::to_string(error) + ")");
-        }
-    }
-    ~RemoteBuffer() { Release(); }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
-    std::string Read() const {
-        std::string bytes(size_, '\0');
-        SIZE_T read = 0;
-        if (!::ReadProcessMemory(process_, address_, bytes.data(), size_, &read)) {
-            throw Failure("cannot read the window's process memory");
-        }
-        return bytes.substr(0, bytes.find('\0'));
-    }
-
-private:
-    void Release() {
-        if (address_ != nullptr) {
-            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-        }
-        if (process_ != nullptr) {
-            ::CloseHandle(process_);
-        }
-    }
-    std::size_t size_;
-    HANDLE process_ = nullptr;
-    void* address_ = nullptr;
-};
-
-std::string StatusText(int part) {
-    HWND bar = Control(MainWindow(), IDC_STATUSBAR);
-    const LRESULT parts = Send(bar, SB_GETPARTS, 0, 0);
-    if (part < 0 || part >= parts) {
-        throw Failure("the status bar has no part " + std::to_string(part));
-    }
-    // SB_GETTEXTA takes no size and the text may grow between the two calls: leave room.
-    const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0)));
-    const RemoteBuffer buffer(bar, length + 0x10000);
-    Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), buffer.Address());
-    return buffer.Read();
-}
-
-DWORD ProcessOf(HWND window) {
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    return processId;
 }
 
 // The program's own top-level dialog with this caption (another program may have one too).
@@ -252,26 +137,6 @@ void PrintFlag(bool flag) {
     Print(flag ? "1" : "0");
 }
 
-// Waits until `read` returns `expected`; the last text read (or why it could not be read) goes
-// into the failure message.
-template <typename Reader>
-void WaitForText(const std::string& what, const std::string& expected, double seconds,
-                 Reader read) {
-    std::string last;
-    const bool matched = PollUntil(seconds, [&] {
-        try {
-            last = "\"" + read() + "\"";
-        } catch (const Failure& e) {
-            last = e.what();
-        }
-        return last == "\"" + expected + "\"";
-    });
-    if (!matched) {
-        throw Failure(what + " is " + last + ", not \"" + expected + "\", after " +
-                      FormatSeconds(seconds));
-    }
-}
-
 // --- the subcommands -------------------------------------------------------------------------
 
 void WaitWindow(const Args& args) {
@@ -281,9 +146,9 @@ void WaitWindow(const Args& args) {
             return window != nullptr && ::IsWindowVisible(window);
         })) {
         const bool hidden = FindMainWindow() != nullptr;
-        throw Failure(std::string(hidden ? "the window titled \"" : "no window titled \"") +
-                      kMainWindowTitle + (hidden ? "\" is still hidden" : "\"") + " after " +
-                      FormatSeconds(seconds));
+        throw DriveFailure(std::string(hidden ? "the window titled \"" : "no window titled \"") +
+                           kMainWindowTitle + (hidden ? "\" is still hidden" : "\"") + " after " +
+                           FormatSeconds(seconds));
     }
 }
 
@@ -303,13 +168,13 @@ void WaitGone(const Args& args) {
         ::CloseHandle(process);
     }
     if (!gone) {
-        throw Failure(std::string(::IsWindow(window) ? "the window" : "its process") +
-                      " is still there after " + FormatSeconds(seconds));
+        throw DriveFailure(std::string(::IsWindow(window) ? "the window" : "its process") +
+                           " is still there after " + FormatSeconds(seconds));
     }
 }
 
 void Status(const Args& args) {
-    Print(StatusText(static_cast<int>(ParseInteger(args[0], "PART"))));
+    Print(StatusText(MainWindow(), static_cast<int>(ParseInteger(args[0], "PART"))));
 }
 
 void Text(const Args& args) {
@@ -341,16 +206,6 @@ void Command(const Args& args) {
     ::PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(ParseId(args[0]), 0), 0);
 }
 
-// What a mouse click on the button sends its parent; a greyed button cannot be clicked.
-void ClickButton(HWND parent, int id) {
-    HWND button = Control(parent, id);
-    if (!::IsWindowEnabled(button)) {
-        throw Failure("control " + std::to_string(id) + " is disabled");
-    }
-    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-}
-
 void Click(const Args& args) {
     ClickButton(MainWindow(), ParseId(args[0]));
 }
@@ -362,13 +217,13 @@ void Login(const Args& args) {
     HWND dialog = nullptr;
     if (!PollUntil(kDefaultSeconds,
                    [&] { return (dialog = FindOwnDialog(processId, kLoginTitle)) != nullptr; })) {
-        throw Failure("no Login dialog appeared (already logged in?)");
+        throw DriveFailure("no Login dialog appeared (already logged in?)");
     }
     ReplaceText(Control(dialog, IDC_USERNAME), args[0]);
     ReplaceText(Control(dialog, IDC_PASSWORD), args[1]);
     ClickButton(dialog, IDOK);
     if (!PollUntil(kDefaultSeconds, [&] { return !::IsWindow(dialog); })) {
-        throw Failure("the Login dialog stayed open (a message box in front of it?)");
+        throw DriveFailure("the Login dialog stayed open (a message box in front of it?)");
     }
 }
 
@@ -395,29 +250,35 @@ void DialogClick(const Args& args) {
     HWND control = nullptr;
     if (!PollUntil(seconds,
                    [&] { return (control = FindEnabledControl(args[0], id)) != nullptr; })) {
-        throw Failure("no window titled \"" + args[0] + "\" with an enabled control " + args[1] +
-                      " after " + FormatSeconds(seconds));
+        throw DriveFailure("no window titled \"" + args[0] + "\" with an enabled control " +
+                           args[1] + " after " + FormatSeconds(seconds));
     }
     Send(control, BM_CLICK, 0, 0, std::max(kAnswerMilliseconds, static_cast<UINT>(seconds * 1000)));
 }
 
+// The last text read (or why it could not be read) goes into the failure message.
 void WaitStatus(const Args& args) {
     const int part = static_cast<int>(ParseInteger(args[0], "PART"));
-    WaitForText("status part " + args[0], args[1], ParseSeconds(args, 2),
-                [part] { return StatusText(part); });
-}
-
-void WaitText(const Args& args) {
-    const int id = ParseId(args[0]);
-    WaitForText("control " + args[0], args[1], ParseSeconds(args, 2),
-                [id] { return WindowText(Control(MainWindow(), id)); });
+    const double seconds = ParseSeconds(args, 2);
+    std::string last;
+    if (!PollUntil(seconds, [&] {
+            try {
+                last = "\"" + StatusText(MainWindow(), part) + "\"";
+            } catch (const DriveFailure& e) {
+                last = e.what();
+            }
+            return last == "\"" + args[1] + "\"";
+        })) {
+        throw DriveFailure("status part " + args[0] + " is " + last + ", not \"" + args[1] +
+                           "\", after " + FormatSeconds(seconds));
+    }
 }
 
 void SetClipboard(const Args& args) {
     const std::string text = JoinFrom(args, 0);
     // Another process may hold the clipboard open for a moment.
     if (!PollUntil(2, [] { return ::OpenClipboard(nullptr) != FALSE; })) {
-        throw Failure("cannot open the clipboard");
+        throw DriveFailure("cannot open the clipboard");
     }
     HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     bool stored = false;
@@ -432,7 +293,7 @@ void SetClipboard(const Args& args) {
     }
     ::CloseClipboard();
     if (!stored) {
-        throw Failure("cannot put the text on the clipboard");
+        throw DriveFailure("cannot put the text on the clipboard");
     }
 }
 
@@ -443,7 +304,7 @@ void Decoy(const Args& args) {
     HWND decoy = ::CreateWindowExA(0, "STATIC", kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                    0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
     if (decoy == nullptr) {
-        throw Failure("cannot make the window");
+        throw DriveFailure("cannot make the window");
     }
     std::printf("shown\n");
     std::fflush(stdout);
@@ -478,7 +339,6 @@ constexpr Subcommand kSubcommands[] = {
     {"status", "PART", 1, 1, Status},
     {"wait-status", "PART TEXT [SECONDS]", 2, 3, WaitStatus},
     {"text", "ID", 1, 1, Text},
-    {"wait-text", "ID TEXT [SECONDS]", 2, 3, WaitText},
     {"set-text", "ID TEXT", 1, kAnyNumber, SetText},
     {"enabled", "ID", 1, 1, Enabled},
     {"visible", "", 0, 0, Visible},
@@ -491,6 +351,9 @@ constexpr Subcommand kSubcommands[] = {
     {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
     {"close", "", 0, 0, Close},
     {"decoy", "[SECONDS]", 0, 1, Decoy},
+    {"bench-startup", "ROUNDS LABEL=EXE...", 2, kAnyNumber, TimeStartup},
+    {"bench-rest", "ROUNDS LABEL=EXE...", 2, kAnyNumber, MeasureRest},
+    {"bench-send", "ROUNDS LOG URL BARE_EXE", 4, 4, TimeSend},
 };
 
 void PrintUsage() {
@@ -520,8 +383,10 @@ const Subcommand& FindSubcommand(const Args& commandLine) {
 }
 
 } // namespace
+} // namespace drive
 
 int main(int argc, char** argv) {
+    using namespace drive;
     // Plain LF line ends: the callers are Linux scripts.
     _setmode(_fileno(stdout), _O_BINARY);
     const Args commandLine(argv + 1, argv + argc);
@@ -533,7 +398,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "wrenquil_probe: %s\n", e.what());
         PrintUsage();
         return 2;
-    } catch (const Failure& e) {
+    } catch (const DriveFailure& e) {
         std::fprintf(stderr, "wrenquil_probe %s: %s\n", commandLine[0].c_str(), e.what());
         return 1;
     }

@@ -1,0 +1,106 @@
+#include "window_driver.h"
+
+#include "res/resource.h"
+#include "wrenquil_version.h"
+
+#include <commctrl.h>
+
+namespace drive {
+double NowMicroseconds() {
+    static const double usPerTick = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return 1e6 / static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * usPerTick;
+}
+
+HWND FindMainWindow() {
+    return ::FindWindowA("#32770", WRENQUIL_MAIN_WINDOW_TITLE);
+}
+
+HWND MainWindow() {
+    HWND window = FindMainWindow();
+    if (window == nullptr) {
+        throw DriveFailure("no window titled \"" WRENQUIL_MAIN_WINDOW_TITLE "\"");
+    }
+    return window;
+}
+
+HWND Control(HWND parent, int id) {
+    HWND control = ::GetDlgItem(parent, id);
+    if (control == nullptr) {
+        throw DriveFailure("the window has no control " + std::to_string(id));
+    }
+    return control;
+}
+
+DWORD ProcessOf(HWND window) {
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT milliseconds) {
+    DWORD_PTR result = 0;
+    if (::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, milliseconds,
+                              &result) == 0) {
+        throw DriveFailure("the window did not answer message " + std::to_string(message));
+    }
+    return static_cast<LRESULT>(result);
+}
+
+std::string StatusText(HWND dialog, int part) {
+    HWND bar = Control(dialog, IDC_STATUSBAR);
+    if (part < 0 || part >= Send(bar, SB_GETPARTS, 0, 0)) {
+        throw DriveFailure("the status bar has no part " + std::to_string(part));
+    }
+    const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0)));
+    if (ProcessOf(bar) == ::GetCurrentProcessId()) {
+        std::string text(length + 1, '\0');
+        Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
+        return text.substr(0, text.find('\0'));
+    }
+    // From another process the text goes through memory in the window's process. SB_GETTEXTA
+    // takes no size and the text may grow between the two calls: leave room.
+    const std::size_t size = length + 0x10000;
+    const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                         FALSE, ProcessOf(bar));
+    void* memory = process == nullptr ? nullptr
+                                      : ::VirtualAllocEx(process, nullptr, size,
+                                                         MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    std::string text(size, '\0');
+    DWORD_PTR answer = 0;
+    const bool read = memory != nullptr &&
+                      ::SendMessageTimeoutA(bar, SB_GETTEXTA, static_cast<WPARAM>(part),
+                                            reinterpret_cast<LPARAM>(memory), SMTO_NORMAL,
+                                            kAnswerMilliseconds, &answer) != 0 &&
+                      ::ReadProcessMemory(process, memory, text.data(), size, nullptr);
+    if (memory != nullptr) {
+        ::VirtualFreeEx(process, memory, 0, MEM_RELEASE);
+    }
+    if (process != nullptr) {
+        ::CloseHandle(process);
+    }
+    if (!read) {
+        throw DriveFailure("cannot read the status bar through the window's process memory");
+    }
+    return text.substr(0, text.find('\0'));
+}
+
+void ClickButton(HWND parent, int id) {
+    HWND button = Control(parent, id);
+    if (!::IsWindowEnabled(button)) {
+        throw DriveFailure("control " + std::to_string(id) + " is disabled");
+    }
+    const WPARAM command = MAKEWPARAM(id, BN_CLICKED);
+    if (::GetWindowThreadProcessId(parent, nullptr) == ::GetCurrentThreadId()) {
+        ::SendMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(button));
+    } else {
+        ::PostMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(button));
+    }
+}
+
+} // namespace drive

@@ -1,0 +1,58 @@
+// Finding the program's window, reading its status bar and pressing its buttons: one way for
+// the probe, which drives the program from another process, and for the benchmark's programs,
+// some of which run the window in their own process.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace drive {
+
+struct DriveFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Send blocks the program's window while the gateway answers: a query from another process
+// then waits this long instead of hanging.
+constexpr UINT kAnswerMilliseconds = 2000;
+
+// QueryPerformanceCounter in microseconds.
+double NowMicroseconds();
+
+// Looks at `condition` every `pollMilliseconds` until it holds; false when `seconds` passed.
+template <typename Condition>
+bool PollUntil(double seconds, Condition condition, DWORD pollMilliseconds = 50) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (::GetTickCount64() >= end) {
+            return false;
+        }
+        ::Sleep(pollMilliseconds);
+    }
+}
+
+// The program's main window, a dialog (a window of another class with its title is not it);
+// nullptr when there is none.
+HWND FindMainWindow();
+// The same, or a DriveFailure.
+HWND MainWindow();
+HWND Control(HWND parent, int id);
+DWORD ProcessOf(HWND window);
+
+// SendMessage that gives up (a DriveFailure) when the window does not answer in time.
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+             UINT milliseconds = kAnswerMilliseconds);
+
+// The text of a part of the dialog's status bar, from any process.
+std::string StatusText(HWND dialog, int part);
+
+// What a mouse click on the button sends its parent: a direct call from the window's own
+// thread, posted from anywhere else. A greyed button cannot be clicked (a DriveFailure).
+void ClickButton(HWND parent, int id);
+
+} // namespace drive
