@@ -32,9 +32,8 @@ if not lines:
 PY
 }
 
-# The main window's X window, and its rectangle with the window manager's frame as
-# WIDTHxHEIGHT+X+Y.
-# The title is the one the build made from the project's version.
+# The main window's X window (by the title the build made from the project's version), and
+# its rectangle with the window manager's frame as WIDTHxHEIGHT+X+Y.
 demo_window() {
   local title
   title=$(sed -n 's/^#define WRENQUIL_MAIN_WINDOW_TITLE "\(.*\)"$/\1/p' \
