@@ -9,9 +9,9 @@
 #ifdef MINIMAL_DIALOG_SAME_IMPORTS
 // The second baseline imports the DLLs the program imports (and has its manifest, so common
 // controls 6 are loaded too): its start-up then times loading them as well. WinINet and the
-// shell are not among them: the program loads those when first needed.
+// shell are not among them: the program loads those when first needed, and finds its own
+// name without the shell's path functions (SHLWAPI).
 #include <commctrl.h>
-#include <shlwapi.h>
 #endif
 
 namespace {
@@ -24,7 +24,6 @@ void UseImports(LPARAM never) {
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
-    ::PathFindFileNameA("x");
     HKEY key = nullptr;
     ::RegOpenKeyExA(HKEY_CURRENT_USER, "x", 0, KEY_READ, &key);
     ::GetStockObject(DEFAULT_GUI_FONT);

@@ -1,7 +1,6 @@
 #include "app.h"
 
 #include <commctrl.h>
-#include <shlwapi.h>
 
 namespace wrenquil {
 namespace {
@@ -36,11 +35,25 @@ CWnd* AfxGetMainWnd() {
     return currentApp ? currentApp->m_pMainWnd : nullptr;
 }
 
+// Found as the shell's path functions find them (a blank after the last dot means there is no
+// extension), without loading the shell's DLLs at start; CharNextA keeps double-byte names
+// whole.
 std::string DeriveApplicationName(HINSTANCE instance) {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(instance, path, MAX_PATH);
-    *::PathFindExtensionA(path) = '\0';
-    return ::PathFindFileNameA(path);
+    const char* name = path;
+    const char* extension = nullptr;
+    for (const char* at = path; *at != '\0'; at = ::CharNextA(at)) {
+        if (*at == '\\' || *at == '/' || *at == ':') {
+            name = at + 1;
+            extension = nullptr;
+        } else if (*at == ' ') {
+            extension = nullptr;
+        } else if (*at == '.') {
+            extension = at;
+        }
+    }
+    return extension != nullptr ? std::string(name, extension) : std::string(name);
 }
 
 void RegisterCommonControls() {

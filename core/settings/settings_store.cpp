@@ -18,6 +18,19 @@ std::int32_t ToSwitch(std::uint32_t value) {
     return static_cast<std::int32_t>(value);
 }
 
+// A text value up to its first zero; none when the value is missing.
+std::string TextOf(const std::optional<std::vector<std::uint8_t>>& bytes) {
+    if (!bytes) {
+        return {};
+    }
+    const auto end = std::find(bytes->begin(), bytes->end(), std::uint8_t{0});
+    return std::string(bytes->begin(), end);
+}
+
+std::string PasswordOf(const std::optional<std::vector<std::uint8_t>>& scrambled) {
+    return scrambled ? UnscramblePassword(*scrambled) : std::string();
+}
+
 // RegSetValueExA wants a buffer even for zero bytes.
 const std::uint8_t* DataOrEmpty(const std::vector<std::uint8_t>& bytes) {
     static const std::uint8_t empty = 0;
@@ -48,44 +61,46 @@ template <typename Operation> void SettingsStore::WithSection(Operation operatio
     registry_.CloseKey(key);
 }
 
+std::uint32_t SettingsStore::NumberIn(RegKey section, const char* name,
+                                      std::uint32_t fallback) const {
+    std::uint8_t data[4] = {};
+    std::uint32_t size = sizeof data;
+    if (registry_.QueryValue(section, name, nullptr, data, &size) != kRegSuccess) {
+        return fallback;
+    }
+    return data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t{data[3]} << 24;
+}
+
+std::optional<std::vector<std::uint8_t>> SettingsStore::BytesIn(RegKey section,
+                                                                const char* name) const {
+    std::uint32_t size = 0;
+    if (registry_.QueryValue(section, name, nullptr, nullptr, &size) != kRegSuccess) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> data(size);
+    std::uint8_t probe = 0; // a buffer even for an empty value, so the second call reads
+    if (registry_.QueryValue(section, name, nullptr, size ? data.data() : &probe, &size) !=
+        kRegSuccess) {
+        return std::nullopt;
+    }
+    data.resize(std::min<std::size_t>(size, data.size()));
+    return data;
+}
+
 std::uint32_t SettingsStore::ReadNumber(const char* name, std::uint32_t fallback) const {
     std::uint32_t value = fallback;
-    WithSection([&](RegKey key) {
-        std::uint8_t data[4] = {};
-        std::uint32_t size = sizeof data;
-        if (registry_.QueryValue(key, name, nullptr, data, &size) == kRegSuccess) {
-            value = data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t{data[3]} << 24;
-        }
-    });
+    WithSection([&](RegKey section) { value = NumberIn(section, name, fallback); });
     return value;
 }
 
 std::optional<std::vector<std::uint8_t>> SettingsStore::ReadBytes(const char* name) const {
     std::optional<std::vector<std::uint8_t>> bytes;
-    WithSection([&](RegKey key) {
-        std::uint32_t size = 0;
-        if (registry_.QueryValue(key, name, nullptr, nullptr, &size) != kRegSuccess) {
-            return;
-        }
-        std::vector<std::uint8_t> data(size);
-        std::uint8_t probe = 0; // a buffer even for an empty value, so the second call reads
-        if (registry_.QueryValue(key, name, nullptr, size ? data.data() : &probe, &size) !=
-            kRegSuccess) {
-            return;
-        }
-        data.resize(std::min<std::size_t>(size, data.size()));
-        bytes = std::move(data);
-    });
+    WithSection([&](RegKey section) { bytes = BytesIn(section, name); });
     return bytes;
 }
 
 std::string SettingsStore::ReadString(const char* name) const {
-    const auto bytes = ReadBytes(name);
-    if (!bytes) {
-        return {};
-    }
-    const auto end = std::find(bytes->begin(), bytes->end(), std::uint8_t{0});
-    return std::string(bytes->begin(), end);
+    return TextOf(ReadBytes(name));
 }
 
 void SettingsStore::WriteNumber(const char* name, std::uint32_t value) const {
@@ -109,21 +124,41 @@ void SettingsStore::WriteBytes(const char* name, const std::vector<std::uint8_t>
     });
 }
 
+// All the values on one opening of the section: an opening is several registry calls, and this
+// runs before the main window is first shown. Without a section every value has its default.
 void SettingsStore::LoadSettings(Preferences& preferences, LoginState& login) const {
-    preferences.StartMinimized = ToSwitch(ReadNumber("StartMinimized", 0));
-    preferences.MinimizeToTray = ToSwitch(ReadNumber("MinimizeToTray", 1));
-    preferences.AlwaysShowIcon = ToSwitch(ReadNumber("AlwaysShowIcon", 0));
-    preferences.AutoLogon = ToSwitch(ReadNumber("AutoLogon", 0));
-    preferences.RunAtStartup = ToSwitch(ReadNumber("RunAtStartup", 0));
+    bool opened = false;
+    WithSection([&](RegKey section) {
+        opened = true;
+        LoadFrom(&section, preferences, login);
+    });
+    if (!opened) {
+        LoadFrom(nullptr, preferences, login);
+    }
+}
 
-    const HotKey hotKey = UnpackHotKey(ReadNumber("HotKey", 0),
+void SettingsStore::LoadFrom(const RegKey* section, Preferences& preferences,
+                             LoginState& login) const {
+    const auto number = [&](const char* name, std::uint32_t fallback) {
+        return section != nullptr ? NumberIn(*section, name, fallback) : fallback;
+    };
+    const auto bytes = [&](const char* name) {
+        return section != nullptr ? BytesIn(*section, name) : std::nullopt;
+    };
+    preferences.StartMinimized = ToSwitch(number("StartMinimized", 0));
+    preferences.MinimizeToTray = ToSwitch(number("MinimizeToTray", 1));
+    preferences.AlwaysShowIcon = ToSwitch(number("AlwaysShowIcon", 0));
+    preferences.AutoLogon = ToSwitch(number("AutoLogon", 0));
+    preferences.RunAtStartup = ToSwitch(number("RunAtStartup", 0));
+
+    const HotKey hotKey = UnpackHotKey(number("HotKey", 0),
                                        {preferences.HotKeyVirtualKey, preferences.HotKeyModifiers});
     preferences.HotKeyVirtualKey = hotKey.virtualKey;
     preferences.HotKeyModifiers = hotKey.modifiers;
 
-    login.userName = ReadString("User");
-    login.mobileNumber = ReadString("Phone");
-    login.password = preferences.AutoLogon != 0 ? ReadStoredPassword() : std::string();
+    login.userName = TextOf(bytes("User"));
+    login.mobileNumber = TextOf(bytes("Phone"));
+    login.password = preferences.AutoLogon != 0 ? PasswordOf(bytes("Passwd")) : std::string();
 }
 
 void SettingsStore::SavePreferences(const Preferences& preferences) const {
@@ -152,8 +187,7 @@ void SettingsStore::SaveCredentials(bool autoLogon, const std::string& userName,
 }
 
 std::string SettingsStore::ReadStoredPassword() const {
-    const auto bytes = ReadBytes("Passwd");
-    return bytes ? UnscramblePassword(*bytes) : std::string();
+    return PasswordOf(ReadBytes("Passwd"));
 }
 
 namespace {

@@ -1,7 +1,8 @@
 // The settings section in the registry of the current user:
 //   HKEY_CURRENT_USER\Software\Halvory Limited\<application name>\Preferences
 // Every value is read or written on a key path opened anew and closed again at once, so no
-// key handle is held between two values.
+// key handle is held between two values; only loading the settings reads them all on one
+// opening.
 #pragma once
 
 #include "registry_api.h"
@@ -54,6 +55,10 @@ public:
 
 private:
     template <typename Operation> void WithSection(Operation operation) const;
+    // `section` null: no section, every value its default.
+    void LoadFrom(const RegKey* section, Preferences& preferences, LoginState& login) const;
+    std::uint32_t NumberIn(RegKey section, const char* name, std::uint32_t fallback) const;
+    std::optional<std::vector<std::uint8_t>> BytesIn(RegKey section, const char* name) const;
     int RunEntryCount() const;
 
     RegistryApi& registry_;
