@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-from wine_session import (run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
+from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
                           registry_tree, set_gateway_scenario, wine)
 
@@ -21,15 +21,7 @@ EMPTY_COUNTER = "0 characters / 0 messages"
 COPIES = REPO / "build" / "blackbox"
 
 CASES = []  # (name, function, arguments)
-
-
-def case(name, rows=((),)):
-    """Registers a case, once per row of its table."""
-    def register(function):
-        for row in rows:
-            CASES.append((name.format(*row), function, row))
-        return function
-    return register
+case = case_registrar(CASES)
 
 
 def application_keys(name):

@@ -2,6 +2,7 @@
 #include "main_window_harness.h"
 
 #include "core/login_state.h"
+#include "core/settings/password.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "res/resource.h"
@@ -386,6 +387,55 @@ TEST(MainWindow, CtrlASelectsTheWholeMessage) {
         }));
         EXPECT_EQ(d.Text(IDC_MESSAGE), "select\r\nall of me"); // nothing inserted
     });
+}
+
+// Esc and the close box cancel each dialog: the main window goes on as before.
+TEST(MainWindow, EscAndTheCloseBoxCancelEveryDialog) {
+    MainWindowHarness harness;
+    harness.settings.SaveCredentials(true, "stored", "old", "0123");
+    harness.Run([&](Driver& d) {
+        const std::pair<const char*, int> dialogs[] = {{"Login", ID_MESSAGE_LOGIN},
+                                                       {"Preferences", ID_OPTIONS_PREFERENCES},
+                                                       {"About Wrenquil", ID_HELP_ABOUT}};
+        for (const auto& [caption, command] : dialogs) {
+            for (const bool esc : {true, false}) {
+                SCOPED_TRACE(std::string(caption) + (esc ? ", Esc" : ", close box"));
+                d.Command(command);
+                HWND dialog = d.WaitForDialog(caption);
+                ASSERT_NE(dialog, nullptr);
+                ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, "typed"); // Preferences only
+                const auto gone = [&] { return !::IsWindow(dialog); };
+                if (esc) {
+                    EXPECT_TRUE(PressKeysInUntil(dialog, IDOK, {VK_ESCAPE}, gone));
+                } else {
+                    ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                    EXPECT_TRUE(WaitUntil(gone));
+                }
+                EXPECT_TRUE(::IsWindowVisible(d.window));
+                EXPECT_EQ(d.Status(0), kLoggedOutText);
+            }
+        }
+    });
+    EXPECT_EQ(harness.login.loggedIn, 0);
+    EXPECT_EQ(harness.settings.ReadBytes("Passwd"), ScramblePassword("old"));
+}
+
+// Alt+F4 and Message, Exit end the program as its close box does.
+TEST(MainWindow, AltF4AndMessageExitEndWithZero) {
+    for (const bool altF4 : {true, false}) {
+        SCOPED_TRACE(altF4 ? "Alt+F4" : "Message, Exit");
+        MainWindowHarness harness;
+        const INT_PTR result = harness.Run([&](Driver& d) {
+            const auto gone = [&] { return !::IsWindow(d.window); };
+            if (altF4) {
+                EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_MENU, VK_F4}, gone));
+            } else {
+                d.Command(ID_MESSAGE_EXIT);
+                EXPECT_TRUE(WaitUntil(gone));
+            }
+        });
+        EXPECT_EQ(result, 0);
+    }
 }
 
 TEST(MainWindow, CloseBoxEndsWithZeroAndReleasesTheHotKey) {
