@@ -405,12 +405,14 @@ TEST(MainWindow, EscAndTheCloseBoxCancelEveryDialog) {
                 ASSERT_NE(dialog, nullptr);
                 ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, "typed"); // Preferences only
                 const auto gone = [&] { return !::IsWindow(dialog); };
+                // Esc as the dialog's loop takes it from the queue: a real key repeated after a
+                // lost one would reach the main window once the dialog has gone.
                 if (esc) {
-                    EXPECT_TRUE(PressKeysInUntil(dialog, IDOK, {VK_ESCAPE}, gone));
+                    ::PostMessageA(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
                 } else {
                     ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-                    EXPECT_TRUE(WaitUntil(gone));
                 }
+                EXPECT_TRUE(WaitUntil(gone));
                 EXPECT_TRUE(::IsWindowVisible(d.window));
                 EXPECT_EQ(d.Status(0), kLoggedOutText);
             }
