@@ -152,6 +152,18 @@ def set_gateway_scenario(name):
         expect_equal(answer.read(), b"ok", f"gateway scenario {name}")
 
 
+def case_registrar(cases):
+    """A decorator `case(name, rows)` that registers a case in `cases` once per row of its
+    table, its name formatted with the row."""
+    def case(name, rows=((),)):
+        def register(function):
+            for row in rows:
+                cases.append((name.format(*row), function, row))
+            return function
+        return register
+    return case
+
+
 def run_cases(title, cases, filters, problems, prepare, cleanup):
     """Runs the cases whose names hold one of `filters` (all without any), each after
     `prepare()`; a failing case runs `cleanup()` before the next, and so does the end of the run.

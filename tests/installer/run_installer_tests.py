@@ -20,7 +20,8 @@ import zipfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "blackbox"))
-from wine_session import (run_cases, PROBE_EXE, REPO, WINDOWS_BUILD, CheckFailed,  # noqa: E402
+from wine_session import (case_registrar, run_cases, PROBE_EXE, REPO,  # noqa: E402
+                          WINDOWS_BUILD, CheckFailed,
                           RunningProgram, expect_equal, poll, probe, wine)
 
 VERSION = "1.0"
@@ -51,15 +52,7 @@ DEFAULT_FOLDER = "the default folder"
 FOLDER_WITH_BLANKS = r"C:\Apps\SMS Tools\Wrenquil"
 
 CASES = []  # (name, function, arguments)
-
-
-def case(name, rows=((),)):
-    """Registers a case, once per row of its table."""
-    def register(function):
-        for row in rows:
-            CASES.append((name.format(*row), function, row))
-        return function
-    return register
+case = case_registrar(CASES)
 
 
 # --- the prefix's folders, the registry, files -----------------------------------------------

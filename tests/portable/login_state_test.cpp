@@ -1,86 +1,21 @@
+#include "core/counter.h"
 #include "core/login_state.h"
 #include "core/settings/preferences.h"
-#include "tests/support/case_name.h"
-#include "tests/support/recording_main_window.h"
+#include "tests/support/fake_main_window.h"
 
 #include <gtest/gtest.h>
 
 namespace wrenquil {
 namespace {
 
-using Calls = std::vector<std::string>;
-
-const std::string kAnnText = "User \"ann\" logged in, to logoff choose Message->Logoff";
-const std::string kAnnLoggedIn = "status0 " + kAnnText;
-const std::string kLoggedOut = std::string("status0 ") + kLoggedOutText;
+const std::string kAnnLoggedIn = "User \"ann\" logged in, to logoff choose Message->Logoff";
 
 enum class Action { StartUp, Login, Logoff, Preferences };
 
-int AcceptAs(LoginState& state, const char* user, const char* password) {
-    state.userName = user;
-    state.password = password;
+int AcceptAsAnn(LoginState& state) {
+    state.userName = "ann";
+    state.password = "pw";
     return 0;
-}
-
-// One row of the login state table: the state before, the event, and what the window saw.
-struct TransitionCase {
-    const char* name;
-    Action action;
-    LoginState before;
-    bool autoLogon;
-    int messageLength;
-    int mobileLength;
-    std::function<int(LoginState&)> loginDialog;
-    PreferencesOutcome preferences;
-    Calls expected;
-    int loggedInAfter;
-    std::string statusAfter; // status part 0
-};
-
-void PrintTo(const TransitionCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class LoginTransitionTest : public testing::TestWithParam<TransitionCase> {};
-
-TEST_P(LoginTransitionTest, MakesExactlyTheWindowOperationsOfItsRow) {
-    const TransitionCase& c = GetParam();
-    LoginState state = c.before;
-    RecordingMainWindow window(state);
-    window.messageLength = c.messageLength;
-    window.mobileLength = c.mobileLength;
-    window.status[0] = kNotLoggedInText; // as the main window's creation leaves it
-    if (c.loginDialog) {
-        window.loginDialog = c.loginDialog;
-    }
-    window.preferencesDialog = [&] { return c.preferences; };
-    Preferences preferences;
-    preferences.AutoLogon = c.autoLogon;
-
-    switch (c.action) {
-    case Action::StartUp:
-        SetUpLoginState(state, preferences, window);
-        break;
-    case Action::Login:
-        LoginCommand(state, window);
-        break;
-    case Action::Logoff:
-        LogoffCommand(state, window);
-        break;
-    case Action::Preferences:
-        PreferencesCommand(state, window);
-        break;
-    }
-    EXPECT_EQ(window.calls, c.expected);
-    EXPECT_EQ(state.loggedIn, c.loggedInAfter);
-    EXPECT_EQ(window.status[0], c.statusAfter);
-}
-
-LoginState LoggedOut(const char* user = "", const char* password = "") {
-    return LoginState{user, password, "", 0};
-}
-LoginState LoggedIn() {
-    return LoginState{"ann", "pw", "", 1};
 }
 
 PreferencesOutcome Accepted(bool autoLogon, const char* user, const char* password,
@@ -88,171 +23,94 @@ PreferencesOutcome Accepted(bool autoLogon, const char* user, const char* passwo
     return PreferencesOutcome{0, autoLogon, user, password, mobile};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LoginTransitionTest,
-    testing::Values(
-        TransitionCase{
-            "StartAutoLogonOff",
-            Action::StartUp,
-            LoggedOut("ann", ""),
-            false,
-            0,
-            0,
-            nullptr,
-            {},
-            {"button off", "menu Send off", "menu Login on", "menu Logoff off", kLoggedOut},
-            0,
-            kLoggedOutText},
-        TransitionCase{
-            "StartAutoLogonBothStored",
-            Action::StartUp,
-            LoggedOut("ann", "pw"),
-            true,
-            4,
-            4,
-            nullptr,
-            {},
-            {"button off", "menu Send off", "menu Login off", "menu Logoff on", kAnnLoggedIn},
-            1,
-            kAnnText},
-        TransitionCase{"StartPasswordMissingDialogAccepted",
-                       Action::StartUp,
-                       LoggedOut("ann"),
-                       true,
-                       0,
-                       0,
-                       [](LoginState& s) { return AcceptAs(s, "ann", "pw"); },
-                       {},
-                       {"login dialog", "menu Login off", "menu Logoff on", "n", "m", kAnnLoggedIn},
-                       1,
-                       kAnnText},
-        TransitionCase{"StartUserMissingDialogCancelled",
-                       Action::StartUp,
-                       LoggedOut("", "pw"),
-                       true,
-                       0,
-                       0,
-                       nullptr,
-                       {},
-                       {"login dialog"},
-                       0,
-                       kNotLoggedInText},
-        TransitionCase{"LoginAcceptedWithMessageAndNumber",
-                       Action::Login,
-                       LoggedOut(),
-                       false,
-                       3,
-                       4,
-                       [](LoginState& s) { return AcceptAs(s, "ann", "pw"); },
-                       {},
-                       {"login dialog", "menu Login off", "menu Logoff on", "n", "m", "button on",
-                        "menu Send on", kAnnLoggedIn},
-                       1,
-                       kAnnText},
-        TransitionCase{"LoginAcceptedWithoutNumberLeavesSend",
-                       Action::Login,
-                       LoggedOut(),
-                       false,
-                       3,
-                       0,
-                       [](LoginState& s) { return AcceptAs(s, "ann", "pw"); },
-                       {},
-                       {"login dialog", "menu Login off", "menu Logoff on", "n", "m", kAnnLoggedIn},
-                       1,
-                       kAnnText},
-        TransitionCase{"LoginWhileLoggedIn",
-                       Action::Login,
-                       LoggedIn(),
-                       false,
-                       3,
-                       4,
-                       nullptr,
-                       {},
-                       {},
-                       1,
-                       kNotLoggedInText},
-        TransitionCase{"LoginCancelled",
-                       Action::Login,
-                       LoggedOut(),
-                       false,
-                       3,
-                       4,
-                       nullptr,
-                       {},
-                       {"login dialog"},
-                       0,
-                       kNotLoggedInText},
-        TransitionCase{
-            "LogoffWhileLoggedIn",
-            Action::Logoff,
-            LoggedIn(),
-            false,
-            3,
-            4,
-            nullptr,
-            {},
-            {"button off", "menu Send off", "menu Login on", "menu Logoff off", kLoggedOut},
-            0,
-            kLoggedOutText},
-        TransitionCase{"LogoffWhileLoggedOut",
-                       Action::Logoff,
-                       LoggedOut(),
-                       false,
-                       3,
-                       4,
-                       nullptr,
-                       {},
-                       {},
-                       0,
-                       kNotLoggedInText},
-        TransitionCase{"PreferencesAutoLogonWithCredentials",
-                       Action::Preferences,
-                       LoggedOut(),
-                       false,
-                       5,
-                       0,
-                       nullptr,
-                       Accepted(true, "ann", "pw", "0790"),
-                       {"preferences dialog", "mobile text 0790", "m", "n", "send?", "button on",
-                        "menu Send on", "menu Login off", "menu Logoff on", "m", "n", "button on",
-                        "menu Send on", kAnnLoggedIn},
-                       1,
-                       kAnnText},
-        TransitionCase{
-            "PreferencesAlreadyLoggedIn",
-            Action::Preferences,
-            LoggedIn(),
-            false,
-            0,
-            2,
-            nullptr,
-            Accepted(false, "", "", ""),
-            {"preferences dialog", "menu Login off", "menu Logoff on", "m", "n", kAnnLoggedIn},
-            1,
-            kAnnText},
-        TransitionCase{"PreferencesOtherwiseOnlyRefillsTheNumber",
-                       Action::Preferences,
-                       LoggedOut(),
-                       false,
-                       5,
-                       0,
-                       nullptr,
-                       Accepted(true, "ann", "", "077"),
-                       {"preferences dialog", "mobile text 077", "m", "n"},
-                       0,
-                       kNotLoggedInText},
-        TransitionCase{"PreferencesCancelled",
-                       Action::Preferences,
-                       LoggedIn(),
-                       false,
-                       5,
-                       2,
-                       nullptr,
-                       PreferencesOutcome{1, true, "bob", "x", "1"},
-                       {"preferences dialog"},
-                       1,
-                       kNotLoggedInText}),
-    CaseName());
+// What the user sees after each event of the login record: the Login dialog or Preferences,
+// Send, Login and Logoff in the Message menu, and the status bar's login text.
+TEST(LoginState, EachEventLeavesTheWindowAsTheRecordIs) {
+    struct Case {
+        const char* name;
+        Action action;
+        LoginState before;
+        bool autoLogon;
+        const char* message;
+        const char* mobile;
+        bool sendBefore;
+        std::function<int(LoginState&)> loginDialog;
+        PreferencesOutcome preferences;
+        std::vector<std::string> shown;
+        int loggedIn;
+        std::string send;  // "on" or "off", button and menu alike
+        std::string items; // Login and Logoff: "on off", "-" when untouched
+        std::string status;
+    };
+    const LoginState out{"", "", "", 0}, in{"ann", "pw", "", 1};
+    const std::string loggedOut = kLoggedOutText, notLoggedIn = kNotLoggedInText;
+    // clang-format off
+    const Case cases[] = {
+        {"start, auto logon off", Action::StartUp, {"ann", "", "", 0}, false, "hi", "07", true,
+            nullptr, {}, {}, 0, "off", "on off", loggedOut},
+        {"start, auto logon, both stored", Action::StartUp, {"ann", "pw", "", 0}, true, "hi", "07",
+            true, nullptr, {}, {}, 1, "off", "off on", kAnnLoggedIn},
+        {"start, password missing, accepted", Action::StartUp, {"ann", "", "", 0}, true, "", "",
+            false, AcceptAsAnn, {}, {"Login"}, 1, "off", "off on", kAnnLoggedIn},
+        {"start, user missing, cancelled", Action::StartUp, {"", "pw", "", 0}, true, "", "", true,
+            nullptr, {}, {"Login"}, 0, "on", "- -", notLoggedIn},
+        {"login with message and number", Action::Login, out, false, "hi", "07", false,
+            AcceptAsAnn, {}, {"Login"}, 1, "on", "off on", kAnnLoggedIn},
+        {"login without a number", Action::Login, out, false, "hi", "", false, AcceptAsAnn, {},
+            {"Login"}, 1, "off", "off on", kAnnLoggedIn},
+        {"login while logged in", Action::Login, in, false, "hi", "07", true, nullptr, {}, {}, 1,
+            "on", "- -", notLoggedIn},
+        {"login cancelled", Action::Login, out, false, "hi", "07", true, nullptr, {}, {"Login"}, 0,
+            "on", "- -", notLoggedIn},
+        {"logoff", Action::Logoff, in, false, "hi", "07", true, nullptr, {}, {}, 0, "off", "on off", loggedOut},
+        {"logoff while logged out", Action::Logoff, out, false, "hi", "07", true, nullptr, {}, {},
+            0, "on", "- -", notLoggedIn},
+        {"preferences, auto logon with credentials", Action::Preferences, out, false, "hello", "",
+            false, nullptr, Accepted(true, "ann", "pw", "0790"), {"Preferences"}, 1, "on", "off on", kAnnLoggedIn},
+        {"preferences while logged in", Action::Preferences, in, false, "", "07", false, nullptr,
+            Accepted(false, "", "", ""), {"Preferences"}, 1, "off", "off on", kAnnLoggedIn},
+        {"preferences, auto logon without password", Action::Preferences, out, false, "hello", "",
+            false, nullptr, Accepted(true, "ann", "", "077"), {"Preferences"}, 0, "off", "- -", notLoggedIn},
+        {"preferences cancelled", Action::Preferences, in, false, "hello", "07", true, nullptr,
+            PreferencesOutcome{1, true, "bob", "x", "1"}, {"Preferences"}, 1, "on", "- -",
+            notLoggedIn},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoginState state = c.before;
+        FakeMainWindow window(state, c.sendBefore);
+        window.messageText = c.message;
+        window.mobileText = c.mobile;
+        window.status[0] = kNotLoggedInText; // as the main window's creation leaves it
+        if (c.loginDialog) {
+            window.loginDialog = c.loginDialog;
+        }
+        window.preferencesDialog = [&] { return c.preferences; };
+        Preferences preferences;
+        preferences.AutoLogon = c.autoLogon;
+
+        switch (c.action) {
+        case Action::StartUp:
+            SetUpLoginState(state, preferences, window);
+            break;
+        case Action::Login:
+            LoginCommand(state, window);
+            break;
+        case Action::Logoff:
+            LogoffCommand(state, window);
+            break;
+        case Action::Preferences:
+            PreferencesCommand(state, window);
+            break;
+        }
+        EXPECT_EQ(window.shown, c.shown);
+        EXPECT_EQ(state.loggedIn, c.loggedIn);
+        EXPECT_EQ(window.Send(), c.send);
+        EXPECT_EQ(window.LoginItems(), c.items);
+        EXPECT_EQ(window.status[0], c.status);
+    }
+}
 
 // Only an accepted Auto Logon with both fields filled changes the password in use: merely
 // looking at the Preferences dialog must not log the user out in all but name.
@@ -260,67 +118,76 @@ TEST(PreferencesCommand, KeepsThePasswordInUseUnlessAutoLogonAcceptsNewCredentia
     struct Case {
         const char* name;
         PreferencesOutcome outcome;
-        std::string password;
-        std::string userName;
-        std::string mobileNumber;
+        std::string password, userName, mobileNumber, mobileBox;
     } cases[] = {
-        {"cancelled", PreferencesOutcome{1, true, "bob", "new", "1"}, "typed", "ann", ""},
-        {"auto logon off", Accepted(false, "bob", "new", "1"), "typed", "ann", ""},
-        {"empty password", Accepted(true, "bob", "", "1"), "typed", "ann", "1"},
-        {"empty user", Accepted(true, "", "new", ""), "typed", "ann", ""},
-        {"both filled", Accepted(true, "bob", "new", ""), "new", "bob", ""},
+        {"cancelled", PreferencesOutcome{1, true, "bob", "new", "1"}, "typed", "ann", "", "07"},
+        {"auto logon off", Accepted(false, "bob", "new", "1"), "typed", "ann", "", "07"},
+        {"empty password", Accepted(true, "bob", "", "1"), "typed", "ann", "1", "1"},
+        {"empty user", Accepted(true, "", "new", ""), "typed", "ann", "", "07"},
+        {"both filled", Accepted(true, "bob", "new", ""), "new", "bob", "", "07"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         LoginState state{"ann", "typed", "", 1};
-        RecordingMainWindow window(state);
+        FakeMainWindow window(state);
+        window.mobileText = "07";
         window.preferencesDialog = [&] { return c.outcome; };
         PreferencesCommand(state, window);
-        EXPECT_EQ(state.password, c.password) << c.name;
-        EXPECT_EQ(state.userName, c.userName) << c.name;
-        EXPECT_EQ(state.mobileNumber, c.mobileNumber) << c.name;
-        EXPECT_EQ(state.loggedIn, 1) << c.name;
+        EXPECT_EQ(state.password, c.password);
+        EXPECT_EQ(state.userName, c.userName);
+        EXPECT_EQ(state.mobileNumber, c.mobileNumber);
+        EXPECT_EQ(window.mobileText, c.mobileBox);
+        EXPECT_EQ(state.loggedIn, 1);
     }
 }
 
-TEST(MobileNumberChanged, EnablesOrDisablesOnlyAtTheEdges) {
+// Send follows the login, the message and the number, whichever of them changed; the counter
+// is the status bar's right part.
+TEST(SendEnabling, FollowsLoginMessageAndNumber) {
+    using Recount = void (*)(const LoginState&, MainWindow&);
     struct Case {
-        int loggedIn, messageLength, mobileLength;
+        const char* name;
+        Recount recount;
+        int loggedIn;
+        std::string message, mobile;
         bool sendBefore;
-        Calls expected;
-        bool sendAfter;
+        const char* send;
     } cases[] = {
-        {1, 3, 1, false, {"m", "n", "send?", "button on", "menu Send on"}, true},
-        {1, 3, 0, true, {"m", "n", "send?", "button off", "menu Send off"}, false},
-        {1, 3, 2, true, {"m", "n", "send?"}, true},
-        {0, 3, 2, false, {"m", "n"}, false},
-        {1, 0, 2, true, {"m", "n"}, true}, // the emptied message box disables Send itself
-        {1, 0, 0, false, {"m", "n", "send?"}, false},
+        {"refresh: allowed", &RefreshCounter, 1, "hello", "077", false, "on"},
+        {"refresh: logged out", &RefreshCounter, 0, "hello", "077", true, "off"},
+        {"refresh: no number", &RefreshCounter, 1, std::string(200, 'x'), "", true, "off"},
+        {"refresh: no message", &RefreshCounter, 1, "", "077", true, "off"},
+        {"message: first character", &MessageTextChanged, 1, "h", "077", false, "on"},
+        {"message: last character deleted", &MessageTextChanged, 1, "", "077", true, "off"},
+        {"message: logged out", &MessageTextChanged, 0, "hell", "077", false, "off"},
+        {"message: no number", &MessageTextChanged, 1, "hell", "", false, "off"},
+        // Logged off with Send still on: a non-empty message never disables here.
+        {"message: logged out, on", &MessageTextChanged, 0, "hell", "", true, "on"},
+        {"number: first digit", &MobileNumberChanged, 1, "hi", "0", false, "on"},
+        {"number: last digit deleted", &MobileNumberChanged, 1, "hi", "", true, "off"},
+        {"number: logged out", &MobileNumberChanged, 0, "hi", "07", false, "off"},
+        // The emptied message box disables Send itself.
+        {"number: no message", &MobileNumberChanged, 1, "", "07", true, "on"},
     };
     for (const Case& c : cases) {
-        LoginState state{"ann", "pw", "", c.loggedIn};
-        RecordingMainWindow window(state);
-        window.messageLength = c.messageLength;
-        window.mobileLength = c.mobileLength;
-        window.sendEnabled = c.sendBefore;
-        MobileNumberChanged(state, window);
-        EXPECT_EQ(window.calls, c.expected);
-        EXPECT_EQ(window.sendEnabled, c.sendAfter);
+        SCOPED_TRACE(c.name);
+        LoginState login{"ann", "pw", "", c.loggedIn};
+        FakeMainWindow window(login, c.sendBefore);
+        window.messageText = c.message;
+        window.mobileText = c.mobile;
+        c.recount(login, window);
+        EXPECT_EQ(window.Send(), c.send);
+        if (c.recount != &MobileNumberChanged) {
+            EXPECT_EQ(window.status[1],
+                      CounterText(static_cast<int>(c.message.size()),
+                                  CountMessages(static_cast<int>(c.message.size()))));
+        }
     }
 }
 
 TEST(LoggedInStatusText, ShowsTheUserNameUnchanged) {
     EXPECT_EQ(LoggedInStatusText("a\"b"),
               "User \"a\"b\" logged in, to logoff choose Message->Logoff");
-    EXPECT_EQ(LoggedInStatusText(""), "User \"\" logged in, to logoff choose Message->Logoff");
-}
-
-TEST(SendAllowed, NeedsLoginMessageAndNumber) {
-    const LoginState in{"a", "b", "", 1};
-    const LoginState out{"a", "b", "", 0};
-    EXPECT_TRUE(SendAllowed(in, 1, 1));
-    EXPECT_FALSE(SendAllowed(out, 1, 1));
-    EXPECT_FALSE(SendAllowed(in, 0, 1));
-    EXPECT_FALSE(SendAllowed(in, 1, 0));
 }
 
 } // namespace

@@ -24,12 +24,6 @@ std::vector<std::string> SplitPath(const std::string& path) {
     return parts;
 }
 
-std::string Hex(std::uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-    return text;
-}
-
 bool IsText(std::uint32_t type) {
     return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
@@ -65,14 +59,12 @@ MemoryRegistry::MemoryRegistry() {
     localMachine_.path = "HKLM";
     // What every Windows installation has.
     RegKey key = 0;
-    Open("setup", kCurrentUserKey, "Software", kKeyReadWrite, true, &key);
+    Open(kCurrentUserKey, "Software", kKeyReadWrite, true, &key);
     CloseKey(key);
     for (const RegKey root : {kLocalMachineKey, kCurrentUserKey}) {
-        Open("setup", root, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kKeyReadWrite,
-             true, &key);
+        Open(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kKeyReadWrite, true, &key);
         CloseKey(key);
     }
-    trace.clear();
     nextHandle_ = 1;
 }
 
@@ -85,23 +77,9 @@ MemoryRegistry::Handle* MemoryRegistry::Find(RegKey key) {
     return it == handles_.end() ? nullptr : &it->second;
 }
 
-std::string MemoryRegistry::Name(RegKey key) {
-    if (key == kCurrentUserKey) {
-        return "HKCU";
-    }
-    if (key == kLocalMachineKey) {
-        return "HKLM";
-    }
-    const Handle* handle = Find(key);
-    return handle ? "#" + std::to_string(handle->number) : "#?";
-}
-
-RegStatus MemoryRegistry::Open(const char* verb, RegKey parent, const std::string& subKey,
-                               std::uint32_t access, bool create, RegKey* key) {
-    std::string call =
-        std::string(verb) + " " + Name(parent) + " \"" + subKey + "\" " + Hex(access);
+RegStatus MemoryRegistry::Open(RegKey parent, const std::string& subKey, std::uint32_t access,
+                               bool create, RegKey* key) {
     auto fail = [&](RegStatus status) {
-        trace.push_back(call + " -> error " + std::to_string(status));
         *key = 0;
         return status;
     };
@@ -129,20 +107,19 @@ RegStatus MemoryRegistry::Open(const char* verb, RegKey parent, const std::strin
     }
     const int number = nextHandle_++;
     const RegKey handle = static_cast<RegKey>(0x1000 + number);
-    handles_[handle] = Handle{node, access, number};
+    handles_[handle] = Handle{node, access};
     *key = handle;
-    trace.push_back(call + " -> #" + std::to_string(number));
     return kRegSuccess;
 }
 
 RegStatus MemoryRegistry::OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
                                   RegKey* key) {
-    return Open("open", parent, subKey, access, false, key);
+    return Open(parent, subKey, access, false, key);
 }
 
 RegStatus MemoryRegistry::CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
                                     RegKey* key) {
-    return Open("create", parent, subKey, access, true, key);
+    return Open(parent, subKey, access, true, key);
 }
 
 RegStatus MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
@@ -158,8 +135,6 @@ RegStatus MemoryRegistry::QueryValueAsStored(RegKey key, const std::string& name
 
 RegStatus MemoryRegistry::Query(RegKey key, const std::string& name, bool asStored,
                                 std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) {
-    trace.push_back(std::string(asStored ? "query-w " : "query ") + Name(key) + " \"" + name +
-                    "\"");
     Handle* handle = Find(key);
     if (handle == nullptr) {
         return kRegInvalidHandle;
@@ -203,8 +178,6 @@ RegStatus MemoryRegistry::SetValueAsStored(RegKey key, const std::string& name, 
 
 RegStatus MemoryRegistry::Set(RegKey key, const std::string& name, bool asStored,
                               std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
-    trace.push_back(std::string(asStored ? "set-w " : "set ") + Name(key) + " \"" + name +
-                    "\" type " + std::to_string(type) + " size " + std::to_string(size));
     Handle* handle = Find(key);
     if (handle == nullptr) {
         return kRegInvalidHandle;
@@ -219,7 +192,6 @@ RegStatus MemoryRegistry::Set(RegKey key, const std::string& name, bool asStored
 }
 
 RegStatus MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
-    trace.push_back("delete " + Name(key) + " \"" + name + "\"");
     Handle* handle = Find(key);
     if (handle == nullptr) {
         return kRegInvalidHandle;
@@ -231,7 +203,6 @@ RegStatus MemoryRegistry::DeleteValue(RegKey key, const std::string& name) {
 }
 
 RegStatus MemoryRegistry::CloseKey(RegKey key) {
-    trace.push_back("close " + Name(key));
     return handles_.erase(key) ? kRegSuccess : kRegInvalidHandle;
 }
 

@@ -38,8 +38,6 @@ public:
     void DenyWrite(const std::string& path);
 
     std::size_t OpenHandleCount() const { return handles_.size(); }
-    // Calls in order, e.g. `open HKCU "software" 0x2001F -> #1`, `close #1`.
-    std::vector<std::string> trace;
 
 private:
     struct Value {
@@ -57,17 +55,15 @@ private:
     struct Handle {
         Key* key;
         std::uint32_t access;
-        int number;
     };
 
     RegStatus Query(RegKey key, const std::string& name, bool asStored, std::uint32_t* type,
                     std::uint8_t* data, std::uint32_t* size);
     RegStatus Set(RegKey key, const std::string& name, bool asStored, std::uint32_t type,
                   const std::uint8_t* data, std::uint32_t size);
-    RegStatus Open(const char* verb, RegKey parent, const std::string& subKey, std::uint32_t access,
-                   bool create, RegKey* key);
+    RegStatus Open(RegKey parent, const std::string& subKey, std::uint32_t access, bool create,
+                   RegKey* key);
     Handle* Find(RegKey key);
-    std::string Name(RegKey key);
 
     Key currentUser_;
     Key localMachine_;

@@ -7,16 +7,39 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wrenquil {
 namespace {
 
+// Written on the window's thread, read on the test's.
+std::mutex openedLock;
 std::vector<std::string> opened;
 HINSTANCE WINAPI RecordOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT show) {
+    const std::lock_guard<std::mutex> lock(openedLock);
     opened.push_back(std::string(verb) + " " + file + " " + std::to_string(show));
     return reinterpret_cast<HINSTANCE>(33);
+}
+std::vector<std::string> Opened() {
+    const std::lock_guard<std::mutex> lock(openedLock);
+    return std::exchange(opened, {});
+}
+
+// The cursor that a WM_SETCURSOR to the control leaves set: the cursor belongs to the input
+// state that the test's thread shares with the window's for the moment.
+HCURSOR CursorSetBy(HWND control) {
+    const DWORD windowThread = ::GetWindowThreadProcessId(control, nullptr);
+    ::AttachThreadInput(::GetCurrentThreadId(), windowThread, TRUE);
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    ::SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    const HCURSOR cursor = ::GetCursor();
+    ::AttachThreadInput(::GetCurrentThreadId(), windowThread, FALSE);
+    return cursor;
 }
 
 // The system's DLLs, but a shell whose ShellExecuteA only records what it is asked to open.
@@ -31,13 +54,13 @@ public:
     }
 };
 
-// What the link and its box look like when they are destroyed, seen before they handle it.
+// What the link and its box look like when they are destroyed, seen before they handle it (on
+// the window's thread).
 struct AtDestruction {
-    HWND link = nullptr;
-    HWND box = nullptr;
-    bool linkClean = false;
-    bool boxClean = false;
-    HANDLE underlineFont = nullptr;
+    std::atomic<HWND> link{nullptr};
+    std::atomic<HWND> box{nullptr};
+    std::atomic<bool> linkClean{false};
+    std::atomic<bool> boxClean{false};
 } atDestruction;
 
 LRESULT CALLBACK WatchDestruction(int code, WPARAM wParam, LPARAM lParam) {
@@ -71,7 +94,7 @@ COLORREF TextColourOf(HWND box, HWND control) {
 TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
     RecordingShell shell;
     MainWindowHarness harness(shell);
-    opened.clear();
+    Opened();
     HHOOK hook =
         ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchDestruction, nullptr, ::GetCurrentThreadId());
     harness.Run([&](Driver& d) {
@@ -80,7 +103,8 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             HWND box = d.WaitForDialog("About Wrenquil");
             ASSERT_NE(box, nullptr) << command;
             HWND link = ::GetDlgItem(box, IDC_HOMEPAGE);
-            atDestruction = {link, box};
+            atDestruction.link = link;
+            atDestruction.box = box;
 
             for (const char* name : {kOriginalProcProperty, kOriginalFontProperty,
                                      kUnderlineFontProperty, kFromStaticProperty}) {
@@ -106,18 +130,16 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(-40, 2));
             EXPECT_EQ(font(), original);
             EXPECT_EQ(CaptureOf(link), nullptr);
-            EXPECT_EQ(::SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
-                                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
-                      TRUE);
+            EXPECT_EQ(CursorSetBy(link), ::LoadCursor(nullptr, IDC_HAND));
 
             // A click opens the home page and the box stays open.
             ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-            EXPECT_TRUE(WaitUntil([] { return !opened.empty(); }));
-            EXPECT_EQ(opened,
+            std::vector<std::string> seen;
+            EXPECT_TRUE(WaitUntil([&] { return !(seen = Opened()).empty(); }));
+            EXPECT_EQ(seen,
                       std::vector<std::string>{std::string("open ") + kHomePageAddress + " 1"});
             EXPECT_TRUE(::IsWindow(box));
-            opened.clear();
 
             // A second link on the same box does not subclass the box again.
             const HANDLE parentPrevious = ::GetPropA(box, kOriginalProcProperty);
@@ -125,12 +147,11 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             EXPECT_EQ(::GetPropA(box, kOriginalProcProperty), parentPrevious);
             EXPECT_EQ(TextColourOf(box, other), kHyperlinkColour);
 
-            atDestruction.underlineFont = underline;
             Driver::Click(box, IDOK);
             ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
             EXPECT_TRUE(atDestruction.linkClean);
             EXPECT_TRUE(atDestruction.boxClean);
-            EXPECT_EQ(::GetObjectType(atDestruction.underlineFont), 0u) << "font deleted";
+            EXPECT_EQ(::GetObjectType(underline), 0u) << "font deleted";
         }
     });
     ::UnhookWindowsHookEx(hook);

@@ -12,16 +12,6 @@
 namespace wrenquil {
 namespace {
 
-void LogInAtStart(MainWindowHarness& harness) {
-    harness.settings.WriteNumber("AutoLogon", 1);
-    harness.settings.SaveCredentials(true, "ann", "pw", "07700");
-}
-
-bool Restored(const Driver& d) {
-    return ::IsWindowVisible(d.window) && !::IsIconic(d.window) &&
-           ::GetForegroundWindow() == d.window;
-}
-
 class Capture : public testing::Test {
 protected:
     // One notepad for the suite: starting it costs more than a capture.
@@ -66,16 +56,17 @@ TEST_F(Capture, HotKeyBringsTheWindowBackWithTheSelectionAndLeavesScrollLockOff)
         SCOPED_TRACE(row);
         ASSERT_TRUE(SetScrollLock(scrollLockBefore)); // before the window holds the key
         MainWindowHarness harness;
-        LogInAtStart(harness);
+        harness.LogInAtStart();
         RunSettled(harness, [&](Driver& d) {
             SCOPED_TRACE(row); // the script runs on a thread of its own
             HideBehindNotepad(d, "captured");
             ASSERT_FALSE(d.Enabled(IDC_SEND));
 
             PressKeys({VK_SCROLL});
-            ASSERT_TRUE(WaitUntil([&] { return Restored(d) && d.Text(IDC_MESSAGE) == "captured"; }))
-                << WindowState(d.window) << "; box: " << d.Text(IDC_MESSAGE)
-                << "; clipboard: " << ClipboardText();
+            ASSERT_TRUE(WaitUntil([&] {
+                return d.Restored() && d.Text(IDC_MESSAGE) == "captured";
+            })) << WindowState(d.window)
+                << "; box: " << d.Text(IDC_MESSAGE) << "; clipboard: " << ClipboardText();
             EXPECT_EQ(d.Status(1), "8 characters / 1 message");
             EXPECT_TRUE(d.Enabled(IDC_SEND));
             EXPECT_EQ(ClipboardText(), "captured");
@@ -129,7 +120,7 @@ TEST_F(Capture, HotKeyMessageOfAnotherIdDoesNothing) {
             // The same message with the capture's id does capture.
             ::PostMessageA(d.window, WM_HOTKEY, 0, MAKELPARAM(0, VK_SCROLL));
             EXPECT_TRUE(
-                WaitUntil([&] { return Restored(d) && d.Text(IDC_MESSAGE) == "selected"; }));
+                WaitUntil([&] { return d.Restored() && d.Text(IDC_MESSAGE) == "selected"; }));
         },
         &log);
 }
@@ -146,7 +137,7 @@ TEST_F(Capture, AStoredHotKeyTakesThePlaceOfScrollLock) {
             PressKeys({VK_SCROLL});
             ASSERT_TRUE(WaitUntil(ScrollLockOn)); // the key has gone through
             PressKeys({VK_CONTROL, VK_MENU, 'A'});
-            ASSERT_TRUE(WaitUntil([&] { return Restored(d) && d.Text(IDC_MESSAGE) == "stored"; }));
+            ASSERT_TRUE(WaitUntil([&] { return d.Restored() && d.Text(IDC_MESSAGE) == "stored"; }));
             EXPECT_EQ(log.Count(WM_HOTKEY), 1);                     // Ctrl+Alt+A's alone
             EXPECT_TRUE(WaitUntil([] { return !ScrollLockOn(); })); // the capture turned it off
         },
@@ -186,7 +177,7 @@ TEST_F(Capture, PastesOnlyWhatItsOwnCopyPutOnTheClipboard) {
             } else {
                 PressKeys({VK_SCROLL});
             }
-            ASSERT_TRUE(WaitUntil([&] { return Restored(d); })) << WindowState(d.window);
+            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << WindowState(d.window);
             ::SendMessageA(d.window, WM_NULL, 0, 0); // the capture has returned
             const std::string box = d.Text(IDC_MESSAGE);
             if (c.selectionMayBeMissed && box.empty()) {
@@ -200,7 +191,7 @@ TEST_F(Capture, PastesOnlyWhatItsOwnCopyPutOnTheClipboard) {
 // What a second start asks of the running window.
 TEST(ClipboardPaste, PasteClipboardMessagePastesAndRecounts) {
     MainWindowHarness harness;
-    LogInAtStart(harness);
+    harness.LogInAtStart();
     RunSettled(harness, [&](Driver& d) {
         ASSERT_TRUE(SetClipboardText(std::string(161, 'p')));
         ASSERT_FALSE(d.Enabled(IDC_SEND));

@@ -202,6 +202,45 @@ int ClosedPort() {
     return ntohs(address.sin_port);
 }
 
+SilentListener::SilentListener() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
+        return;
+    }
+    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockets_.push_back(listener);
+    sockaddr_in address = Loopback(0);
+    int size = sizeof address;
+    if (bind(listener, reinterpret_cast<const sockaddr*>(&address), size) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0 ||
+        listen(listener, 1) != 0) {
+        return;
+    }
+    // Connect until one is left waiting: the queue is then full.
+    for (int i = 0; i < 16; ++i) {
+        const SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockets_.push_back(client);
+        u_long nonBlocking = 1;
+        ioctlsocket(client, FIONBIO, &nonBlocking);
+        connect(client, reinterpret_cast<const sockaddr*>(&address), size);
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_SET(client, &writable);
+        timeval wait{0, 300000};
+        if (select(0, nullptr, &writable, nullptr, &wait) == 0) {
+            port = ntohs(address.sin_port);
+            return;
+        }
+    }
+}
+
+SilentListener::~SilentListener() {
+    for (const std::uintptr_t handle : sockets_) {
+        closesocket(static_cast<SOCKET>(handle));
+    }
+    WSACleanup();
+}
+
 std::vector<std::string> ReadLogLines(const std::string& logPath) {
     std::vector<std::string> lines;
     std::ifstream log(logPath, std::ios::binary);

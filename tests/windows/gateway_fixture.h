@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,20 @@ bool SwitchScenario(int port, const std::string& scenario);
 
 // A port on 127.0.0.1 that nothing listens on (it was free a moment ago).
 int ClosedPort();
+
+// A port on 127.0.0.1 whose listener never accepts and whose queue is full: a connection to
+// it is never answered (the SYN is dropped), as with a gateway that is down behind a firewall.
+class SilentListener {
+public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int port = 0; // 0 when the queue could not be filled
+
+private:
+    std::vector<std::uintptr_t> sockets_;
+};
 
 // The log's lines; a Linux path is read through Wine's Z: drive.
 std::vector<std::string> ReadLogLines(const std::string& logPath);

