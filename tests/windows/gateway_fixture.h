@@ -1,4 +1,4 @@
-// The local test gateway as the Windows tests see it. scripts/with-test-gateway.sh starts it
+// The local test gateway as the Windows tests see it. scripts/wine-env.sh --gateway starts it
 // on the Linux side (a Wine process cannot start a Linux one) and passes its ports and request
 // log through the environment; without them the gateway tests are skipped.
 #pragma once

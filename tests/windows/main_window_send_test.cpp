@@ -23,7 +23,7 @@ protected:
         gateway_ = TestGatewayFromEnvironment();
         if (!gateway_ || gateway_->port != WRENQUIL_TEST_PORT) {
             GTEST_SKIP()
-                << "needs the test gateway on the port built in (scripts/with-test-gateway.sh)";
+                << "needs the test gateway on the port built in (scripts/wine-env.sh --gateway)";
         }
         harness_.settings.WriteNumber("AutoLogon", 1);
         harness_.settings.SaveCredentials(true, "ann", "p&ss word", "");

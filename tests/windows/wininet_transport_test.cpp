@@ -1,5 +1,5 @@
 // The WinINet side of a send: error texts, URL parsing, and whole requests against the local
-// test gateway (started by scripts/with-test-gateway.sh; skipped without it).
+// test gateway (started by scripts/wine-env.sh --gateway; skipped without it).
 #include "framework/internet_error_text.h"
 #include "framework/url_parse.h"
 #include "gateway/gateway_request.h"
@@ -159,7 +159,7 @@ protected:
     void SetUp() override {
         const auto found = TestGatewayFromEnvironment();
         if (!found) {
-            GTEST_SKIP() << "no test gateway: run through scripts/with-test-gateway.sh "
+            GTEST_SKIP() << "no test gateway: run through scripts/wine-env.sh --gateway "
                             "(make test-windows does)";
         }
         gateway_ = *found;
