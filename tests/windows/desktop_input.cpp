@@ -48,6 +48,29 @@ INPUT MouseInput(POINT at, DWORD flags) {
     return input;
 }
 
+POINT Centre(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void ClickAt(POINT at) {
+    INPUT inputs[] = {MouseInput(at, MOUSEEVENTF_MOVE), MouseInput(at, MOUSEEVENTF_LEFTDOWN),
+                      MouseInput(at, MOUSEEVENTF_LEFTUP)};
+    ::SendInput(static_cast<UINT>(std::size(inputs)), inputs, sizeof(INPUT));
+}
+
+// A shown top-level window of this class that belongs to the process; null while none.
+HWND ShownWindowOf(DWORD processId, const char* windowClass) {
+    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
+         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == processId && ::IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
 std::string Describe(HWND window) {
     char name[64] = "", title[64] = "";
     ::GetClassNameA(window, name, sizeof name);
@@ -102,7 +125,7 @@ testing::AssertionResult ClickTrayIcon(MouseClick click, HWND owner, const Messa
             ::GetWindowRect(icon, &rect);
             const bool still = ::EqualRect(&rect, &last) != FALSE;
             last = rect;
-            centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+            centre = Centre(rect);
             return still && ::WindowFromPoint(centre) == icon;
         });
         if (!inPlace) {
@@ -129,15 +152,7 @@ testing::AssertionResult ClickTrayIcon(MouseClick click, HWND owner, const Messa
 }
 
 HWND ShownWindow(const char* windowClass) {
-    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
-         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
-            return window;
-        }
-    }
-    return nullptr;
+    return ShownWindowOf(::GetCurrentProcessId(), windowClass);
 }
 
 HWND ShownPopupMenu() {
@@ -164,11 +179,7 @@ testing::AssertionResult ClickMenuItem(UINT command) {
         if (::IsRectEmpty(&rect)) {
             return testing::AssertionFailure() << "no item " << command << " in the menu";
         }
-        const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-        INPUT inputs[] = {MouseInput(centre, MOUSEEVENTF_MOVE),
-                          MouseInput(centre, MOUSEEVENTF_LEFTDOWN),
-                          MouseInput(centre, MOUSEEVENTF_LEFTUP)};
-        ::SendInput(static_cast<UINT>(std::size(inputs)), inputs, sizeof(INPUT));
+        ClickAt(Centre(rect));
         if (WaitUntil([] { return ShownPopupMenu() == nullptr; }, 1500)) {
             return testing::AssertionSuccess();
         }
@@ -177,11 +188,7 @@ testing::AssertionResult ClickMenuItem(UINT command) {
 }
 
 testing::AssertionResult CloseMenuWithEsc() {
-    for (int attempt = 0; attempt < 3 && ShownPopupMenu() != nullptr; ++attempt) {
-        PressKeys({VK_ESCAPE});
-        WaitUntil([] { return ShownPopupMenu() == nullptr; }, 1500);
-    }
-    if (ShownPopupMenu() != nullptr) {
+    if (!PressKeysUntil({VK_ESCAPE}, [] { return ShownPopupMenu() == nullptr; })) {
         // Keys go to the thread in front.
         return testing::AssertionFailure()
                << "the menu stayed open; in front: " << Describe(::GetForegroundWindow());
@@ -192,11 +199,7 @@ testing::AssertionResult CloseMenuWithEsc() {
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    INPUT inputs[] = {MouseInput(centre, MOUSEEVENTF_MOVE),
-                      MouseInput(centre, MOUSEEVENTF_LEFTDOWN),
-                      MouseInput(centre, MOUSEEVENTF_LEFTUP)};
-    ::SendInput(static_cast<UINT>(std::size(inputs)), inputs, sizeof(INPUT));
+    ClickAt(Centre(rect));
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {
@@ -206,6 +209,14 @@ void PressKeys(std::initializer_list<BYTE> keys) {
     for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
         ::keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
     }
+}
+
+bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+        PressKeys(keys);
+        WaitUntil(done, 1500);
+    }
+    return done();
 }
 
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
@@ -238,11 +249,7 @@ bool ScrollLockOn() {
 }
 
 bool SetScrollLock(bool on) {
-    for (int attempt = 0; attempt < 3 && ScrollLockOn() != on; ++attempt) {
-        PressKeys({VK_SCROLL});
-        WaitUntil([&] { return ScrollLockOn() == on; }, 1500);
-    }
-    return ScrollLockOn() == on;
+    return PressKeysUntil({VK_SCROLL}, [&] { return ScrollLockOn() == on; });
 }
 
 bool SetClipboardText(const std::string& text) {
@@ -294,15 +301,8 @@ Notepad::Notepad() {
     ::WaitForInputIdle(process_.hProcess, 10000);
     WaitUntil(
         [&] {
-            for (HWND top = ::FindWindowExA(nullptr, nullptr, "Notepad", nullptr); top != nullptr;
-                 top = ::FindWindowExA(nullptr, top, "Notepad", nullptr)) {
-                DWORD process = 0;
-                ::GetWindowThreadProcessId(top, &process);
-                if (process == process_.dwProcessId && ::IsWindowVisible(top)) {
-                    window = top;
-                    edit = ::FindWindowExA(top, nullptr, "Edit", nullptr);
-                }
-            }
+            window = ShownWindowOf(process_.dwProcessId, "Notepad");
+            edit = window ? ::FindWindowExA(window, nullptr, "Edit", nullptr) : nullptr;
             return edit != nullptr;
         },
         10000);

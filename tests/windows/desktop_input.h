@@ -47,8 +47,10 @@ void ClickOn(HWND window);
 
 // Presses the keys in order and releases them in reverse order, as a user holds modifiers.
 void PressKeys(std::initializer_list<BYTE> keys);
-// Gives the box of `dialog` the focus, then presses the keys until `done` holds (at most a few
-// times): under Wine a synthesised key can be lost while the window manager settles the focus.
+// Presses the keys until `done` holds, at most a few times: under Wine a synthesised key can be
+// lost while the window manager settles the focus.
+bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done);
+// The same, giving the box of `dialog` the focus before each try.
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done);
 

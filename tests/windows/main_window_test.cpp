@@ -9,8 +9,6 @@
 #include "shell/main_window/wrenquil_dlg.h"
 #include "shell/messages.h"
 
-#include <shellapi.h>
-
 #include <atomic>
 
 #include <gtest/gtest.h>
@@ -154,10 +152,7 @@ TEST(LoginDialog, OpensWithTheFocusInTheUserNameBoxUntilThereIsAName) {
                 return Driver::DialogItemText(login, IDC_USERNAME) != stored ||
                        !Driver::DialogItemText(login, IDC_PASSWORD).empty();
             };
-            for (int attempt = 0; attempt < 3 && !typed(); ++attempt) {
-                PressKeys({'B'});
-                WaitUntil(typed, 1500);
-            }
+            PressKeysUntil({'B'}, typed);
             EXPECT_EQ(Driver::DialogItemText(login, IDC_USERNAME), stored.empty() ? "b" : stored);
             EXPECT_EQ(Driver::DialogItemText(login, IDC_PASSWORD), stored.empty() ? "" : "b");
             Driver::Click(login, IDCANCEL);
@@ -345,10 +340,7 @@ TEST(MainWindow, PastedNumberIsTakenWholeWithoutSeparatorsOrRefusedWithABalloon)
             const auto done = [&] {
                 return c.after ? d.Text(IDC_MOBILE) == c.after : ShownBalloon().first != nullptr;
             };
-            for (int attempt = 0; attempt < 3 && !done(); ++attempt) { // a key can be lost
-                PressKeys({c.modifier, c.key});
-                WaitUntil(done, 1500);
-            }
+            PressKeysUntil({c.modifier, c.key}, done);
             EXPECT_EQ(d.Text(IDC_MOBILE), c.after ? c.after : c.before) << c.clipboard;
             const std::string balloon = ShownBalloon().second;
             EXPECT_EQ(balloon.find("at most 15 characters") != std::string::npos, !c.after)
@@ -459,13 +451,7 @@ TEST(MainWindow, CloseBoxEndsWithZeroAndReleasesTheHotKey) {
 TEST(MainWindow, HiddenButtonsAddAndDeleteTheTrayIcon) {
     MainWindowHarness harness;
     harness.Run([&](Driver& d) {
-        auto iconShown = [&] {
-            NOTIFYICONDATAA probe{};
-            probe.cbSize = NOTIFYICONDATAA_V2_SIZE;
-            probe.hWnd = d.window;
-            probe.uID = 128;
-            return ::Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE;
-        };
+        const auto iconShown = [&] { return TrayIconShown(d.window); };
         EXPECT_FALSE(iconShown());
         Driver::Click(d.window, IDC_ADD_TRAY);
         EXPECT_TRUE(WaitUntil(iconShown));

@@ -24,18 +24,6 @@ namespace {
 
 using Kind = FetchOutcome::Kind;
 
-const char* KindName(Kind kind) {
-    switch (kind) {
-    case Kind::Reply:
-        return "Reply";
-    case Kind::UrlRejected:
-        return "UrlRejected";
-    case Kind::Failed:
-        return "Failed";
-    }
-    return "?";
-}
-
 // --- error texts ------------------------------------------------------------------------------
 
 struct ErrorTextCase {
@@ -61,10 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ErrorTextCase{"cannot_connect", ERROR_INTERNET_CANNOT_CONNECT,
                       "The attempt to connect to the server failed.\r\n"},
-        ErrorTextCase{"name_not_resolved", ERROR_INTERNET_NAME_NOT_RESOLVED,
-                      "The server name could not be resolved.\r\n"},
         ErrorTextCase{"revocation_has_no_text", ERROR_INTERNET_SEC_CERT_REV_FAILED, "error 12057"},
-        ErrorTextCase{"invalid_ca_has_no_text", ERROR_INTERNET_INVALID_CA, "error 12045"},
         ErrorTextCase{"system_text_kept_with_crlf", ERROR_FILE_NOT_FOUND, "File not found.\r\n"},
         ErrorTextCase{"unknown_code", 0xFFFF, "error 65535"}),
     CaseName());
@@ -237,7 +222,7 @@ TEST_P(GatewayReplyTest, GivesTheJoinedReplyOfExactlyOneRequest) {
                                      Url("/wrenquil/index.php?txt=Hi"), std::chrono::seconds(2));
 
     ASSERT_TRUE(outcome) << "still reading after 20 s";
-    EXPECT_STREQ(KindName(outcome->kind), KindName(c.kind));
+    EXPECT_EQ(outcome->kind, c.kind);
     EXPECT_EQ(outcome->text.size(), c.text.size());
     EXPECT_TRUE(outcome->text == c.text) << outcome->text.substr(0, 200);
     // A redirect is not followed: its own body is the reply.
@@ -267,14 +252,17 @@ INSTANTIATE_TEST_SUITE_P(
                   InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED)}),
     CaseName());
 
+const std::string kGatewayQuery = "/wrenquil/index.php?txt=Hi";
+constexpr std::uint32_t kProgramTimeout = WinInetTransport::kDefaultTimeoutMs;
+
 struct FailureCase {
     const char* name;
     const char* scenario;
     std::function<std::string(const TestGateway&)> url;
     std::vector<std::string> texts; // any of these
-    std::uint32_t receiveTimeoutMs;
-    double minSeconds;
     double maxSeconds;
+    std::uint32_t receiveTimeoutMs = kProgramTimeout;
+    double minSeconds = 0;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) {
@@ -293,62 +281,41 @@ TEST_P(GatewayFailureTest, FailsWithTheErrorsTextInBoundedTime) {
     const std::chrono::duration<double> took = Clock::now() - start;
 
     ASSERT_TRUE(outcome) << "still waiting after " << c.maxSeconds << " s";
-    EXPECT_STREQ(KindName(outcome->kind), KindName(Kind::Failed));
+    EXPECT_EQ(outcome->kind, Kind::Failed);
     EXPECT_NE(std::find(c.texts.begin(), c.texts.end(), outcome->text), c.texts.end())
         << outcome->text;
     EXPECT_GE(took.count(), c.minSeconds);
 }
 
-const std::string kGatewayQuery = "/wrenquil/index.php?txt=Hi";
-
-std::string TrustedUrl(const TestGateway& g) {
-    return GatewayUrl(g.port, kGatewayQuery);
-}
-std::string UntrustedUrl(const TestGateway& g) {
-    return GatewayUrl(g.untrustedPort, kGatewayQuery);
-}
-std::string ClosedPortUrl(const TestGateway&) {
-    return GatewayUrl(ClosedPort(), kGatewayQuery);
-}
-std::string UnresolvableUrl(const TestGateway&) {
-    return "https://nonexistent.invalid" + kGatewayQuery;
-}
-
-constexpr std::uint32_t kProgramTimeout = WinInetTransport::kDefaultTimeoutMs;
-
 INSTANTIATE_TEST_SUITE_P(
     Failures, GatewayFailureTest,
-    testing::Values(FailureCase{"refused_port",
-                                "ok",
-                                ClosedPortUrl,
-                                {InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT)},
-                                kProgramTimeout,
-                                0,
-                                5},
-                    FailureCase{"unresolvable_host",
-                                "ok",
-                                UnresolvableUrl,
-                                {InternetErrorText(ERROR_INTERNET_NAME_NOT_RESOLVED)},
-                                kProgramTimeout,
-                                0,
-                                10},
-                    // Wine has no text for either certificate error.
-                    FailureCase{"untrusted_certificate",
-                                "ok",
-                                UntrustedUrl,
-                                {"error 12045", "error 12057"},
-                                kProgramTimeout,
-                                0,
-                                5},
-                    // TLS is done and the request sent, then nothing comes: the receive time-out
-                    // ends the wait, which Wine would otherwise never do.
-                    FailureCase{"gateway_never_answers",
-                                "silent",
-                                TrustedUrl,
-                                {InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED)},
-                                2000,
-                                1.5,
-                                10}),
+    testing::Values(
+        FailureCase{"refused_port",
+                    "ok",
+                    [](const TestGateway&) { return GatewayUrl(ClosedPort(), kGatewayQuery); },
+                    {InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT)},
+                    5},
+        FailureCase{
+            "unresolvable_host",
+            "ok",
+            [](const TestGateway&) { return "https://nonexistent.invalid" + kGatewayQuery; },
+            {InternetErrorText(ERROR_INTERNET_NAME_NOT_RESOLVED)},
+            10},
+        // Wine has no text for either certificate error.
+        FailureCase{"untrusted_certificate",
+                    "ok",
+                    [](const TestGateway& g) { return GatewayUrl(g.untrustedPort, kGatewayQuery); },
+                    {"error 12045", "error 12057"},
+                    5},
+        // TLS is done and the request sent, then nothing comes: the receive time-out ends the
+        // wait, which Wine would otherwise never do.
+        FailureCase{"gateway_never_answers",
+                    "silent",
+                    [](const TestGateway& g) { return GatewayUrl(g.port, kGatewayQuery); },
+                    {InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED)},
+                    10,
+                    2000,
+                    1.5}),
     CaseName());
 
 // The connection is never answered: the program's connect time-out ends the wait with a
@@ -364,7 +331,7 @@ TEST_F(GatewayTest, DISABLED_AGatewayThatNeverAnswersTheConnectionFailsAtTheTime
     const std::chrono::duration<double> took = Clock::now() - start;
 
     ASSERT_TRUE(outcome) << "still connecting after 20 s";
-    EXPECT_STREQ(KindName(outcome->kind), KindName(Kind::Failed));
+    EXPECT_EQ(outcome->kind, Kind::Failed);
     EXPECT_TRUE(outcome->text == InternetErrorText(ERROR_INTERNET_TIMEOUT) ||
                 outcome->text == InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT))
         << outcome->text;
@@ -373,7 +340,7 @@ TEST_F(GatewayTest, DISABLED_AGatewayThatNeverAnswersTheConnectionFailsAtTheTime
 
 TEST(WinInetTransport, FetchWithoutASessionFails) {
     WinInetTransport transport;
-    EXPECT_STREQ(KindName(transport.Fetch("https://localhost/").kind), KindName(Kind::Failed));
+    EXPECT_EQ(transport.Fetch("https://localhost/").kind, Kind::Failed);
 }
 
 TEST_F(GatewayTest, TooLongUrlIsRejectedWithoutARequest) {
@@ -383,7 +350,7 @@ TEST_F(GatewayTest, TooLongUrlIsRejectedWithoutARequest) {
 
     const FetchOutcome rejected =
         FetchOnce(transport, Url("/wrenquil/index.php?txt=" + std::string(3000, 'a')));
-    EXPECT_STREQ(KindName(rejected.kind), KindName(Kind::UrlRejected));
+    EXPECT_EQ(rejected.kind, Kind::UrlRejected);
     EXPECT_EQ(LoggedRequests(), before);
 
     // The same gateway takes a request of normal length: nothing of the rejected one was
