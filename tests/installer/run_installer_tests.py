@@ -14,14 +14,14 @@ import struct
 import subprocess
 import sys
 import tempfile
-import time
 import xml.etree.ElementTree as ElementTree
 import zipfile
+from contextlib import contextmanager
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "blackbox"))
-from wine_session import (case_registrar, run_cases, PROBE_EXE, REPO,  # noqa: E402
-                          WINDOWS_BUILD, CheckFailed,
+from wine_session import (case_registrar, run_cases, COMPANY_KEY, PROBE_EXE,  # noqa: E402
+                          REPO, WINDOWS_BUILD, CheckFailed,
                           RunningProgram, expect_equal, poll, probe, wine)
 
 VERSION = "1.0"
@@ -34,7 +34,6 @@ PORTABLE_ZIP = DIST / f"Wrenquil-{VERSION}-portable.zip"
 OTHER_EXE = WINDOWS_BUILD / "demo" / "Wrenquil.exe"
 SCRATCH = Path(os.environ.get("WRENQUIL_INSTALLER_SCRATCH", tempfile.gettempdir()))
 
-COMPANY_KEY = r"HKCU\Software\Halvory Limited"
 APP_KEY = COMPANY_KEY + r"\Wrenquil"
 SETTINGS_KEY = APP_KEY + r"\Preferences"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Wrenquil"
@@ -83,10 +82,6 @@ FOLDERS = None  # set in main(), once the prefix is there
 
 def install_folder(where):
     return FOLDERS.default_install if where == DEFAULT_FOLDER else where
-
-
-def quoted_if_blank(path):
-    return f'"{path}"' if " " in path else path
 
 
 VALUE_LINE = re.compile(r"^    (.+?)    (REG_[A-Z_]+)    ?(.*)$")
@@ -151,11 +146,6 @@ def expect_same_bytes(path, expected, what):
         raise CheckFailed(f"{what}: {path} differs from {expected}")
 
 
-def expect_missing(path, what):
-    if Path(path).exists():
-        raise CheckFailed(f"{what}: {path} is still there")
-
-
 # --- running the setup program and the installed Wrenquil ------------------------------------
 
 def setup_silently(where=DEFAULT_FOLDER, expected_code=0):
@@ -187,32 +177,36 @@ def uninstall_string(quiet):
     return match.group(1), (match.group(2) or "").split()
 
 
-def wait_for(condition, seconds, failure):
-    deadline = time.monotonic() + seconds
-    while not condition():
-        if time.monotonic() >= deadline:
-            raise CheckFailed(f"{failure} after {seconds} s")
-        time.sleep(0.05)
-
-
-def wait_until_gone(path, seconds, what):
-    """The uninstaller runs on as a copy of itself after its command has ended."""
-    wait_for(lambda: not Path(path).exists(), seconds, f"{what} {path} is still there")
+def install_older_copy():
+    """Installed into the default folder, with another build in the program's place: an older
+    version, told apart by its bytes. Gives the folder and the program's Linux path."""
+    setup_silently()
+    folder = install_folder(DEFAULT_FOLDER)
+    exe = FOLDERS.unix(folder + r"\Wrenquil.exe")
+    exe.write_bytes(OTHER_EXE.read_bytes())
+    return folder, exe
 
 
 def wait_for_x_window(title, seconds):
     """Waits until a window with exactly this title is shown (a message box, say)."""
     pattern = "^" + re.escape(title) + "$"
-    wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
-                                    stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.DEVNULL).returncode == 0,
-             seconds, f"no window titled {title!r}")
+    poll(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode,
+         0, seconds, f"a window titled {title!r}")
 
 
-def start_windows_program(*args):
-    log = tempfile.TemporaryFile()
-    return subprocess.Popen(["wine", *map(str, args)], stdin=subprocess.DEVNULL, stdout=log,
-                            stderr=subprocess.STDOUT), log
+@contextmanager
+def windows_program(*args):
+    """A setup program or uninstaller run through its windows; killed if the case leaves it."""
+    with tempfile.TemporaryFile() as log:
+        process = subprocess.Popen(["wine", *map(str, args)], stdin=subprocess.DEVNULL,
+                                   stdout=log, stderr=subprocess.STDOUT)
+        try:
+            yield process
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
 
 
 def wait_for_exit(process, seconds, what):
@@ -391,8 +385,8 @@ def silent_install(where):
     if not shortcut.is_file() or not any(exe.encode(encoding) in shortcut.read_bytes()
                                          for encoding in ("latin-1", "utf-16-le")):
         raise CheckFailed(f"{shortcut} is missing or does not point to {exe}")
-    expect_equal(registry_values(APP_KEY), {"ExePath": ("REG_SZ", quoted_if_blank(exe))},
-                 "the program's key")
+    expect_equal(registry_values(APP_KEY),
+                 {"ExePath": ("REG_SZ", f'"{exe}"' if " " in exe else exe)}, "the program's key")
     entry = registry_values(UNINSTALL_KEY) or {}
     size = entry.pop("EstimatedSize", ("", "0x0"))
     if size[0] != "REG_DWORD" or int(size[1], 16) < 290:
@@ -434,10 +428,7 @@ def run_at_startup(where):
 
 @case("installing again over an installation keeps the settings")
 def install_again():
-    setup_silently()
-    folder = install_folder(DEFAULT_FOLDER)
-    exe = FOLDERS.unix(folder + r"\Wrenquil.exe")
-    exe.write_bytes(OTHER_EXE.read_bytes())  # as if an older version were installed
+    folder, exe = install_older_copy()
     reg_add(SETTINGS_KEY, "Phone", "07700900123")
     setup_silently()
     expect_same_bytes(exe, RELEASE_EXE, "the program after installing again")
@@ -448,10 +439,7 @@ def install_again():
 
 @case("a running Wrenquil: silent install and silent uninstall fail with 3, nothing replaced")
 def running_blocks_silent_runs():
-    setup_silently()
-    folder = install_folder(DEFAULT_FOLDER)
-    exe = FOLDERS.unix(folder + r"\Wrenquil.exe")
-    exe.write_bytes(OTHER_EXE.read_bytes())
+    folder, exe = install_older_copy()
     with start_installed() as program:
         setup_silently(expected_code=EXIT_RUNNING)
         expect_same_bytes(exe, OTHER_EXE, "the running program after a silent install")
@@ -469,37 +457,25 @@ def running_blocks_silent_runs():
 @case("a running Wrenquil: the setup program asks to close it; {0}",
       rows=[("Cancel",), ("Retry after closing it, then Finish starts it",)])
 def running_interactive_setup(answer):
-    setup_silently()
-    folder = install_folder(DEFAULT_FOLDER)
-    exe = FOLDERS.unix(folder + r"\Wrenquil.exe")
-    exe.write_bytes(OTHER_EXE.read_bytes())
-    setup = log = None
-    try:
-        with start_installed() as program:
-            setup, log = start_windows_program(SETUP_EXE)
-            wait_for_x_window(SETUP_MESSAGE_BOX, 20)
-            if answer == "Cancel":
-                probe("dialog-click", SETUP_MESSAGE_BOX, "IDCANCEL")
-                expect_equal(wait_for_exit(setup, 20, "the setup program"), EXIT_RUNNING,
-                             "the setup program's exit code")
-                expect_same_bytes(exe, OTHER_EXE, "the running program")
-                program.close()
-                return
+    _, exe = install_older_copy()
+    with start_installed() as program, windows_program(SETUP_EXE) as setup:
+        wait_for_x_window(SETUP_MESSAGE_BOX, 20)
+        if answer == "Cancel":
+            probe("dialog-click", SETUP_MESSAGE_BOX, "IDCANCEL")
+            expect_equal(wait_for_exit(setup, 20, "the setup program"), EXIT_RUNNING,
+                         "the setup program's exit code")
+            expect_same_bytes(exe, OTHER_EXE, "the running program")
             program.close()
+            return
+        program.close()
         probe("dialog-click", SETUP_MESSAGE_BOX, "4", "20")  # Retry (IDRETRY)
         probe("dialog-click", SETUP_WINDOW, "IDOK", "20")  # Install (on the folder page)
         probe("dialog-click", SETUP_WINDOW, "IDOK", "30")  # Finish, "Start Wrenquil now" ticked
         expect_equal(wait_for_exit(setup, 20, "the setup program"), 0, "exit code")
-        expect_same_bytes(exe, RELEASE_EXE, "the program after Retry")
-        probe("wait-window", "20")
-        probe("close")
-        probe("wait-gone", "10")
-    finally:
-        if setup is not None and setup.poll() is None:
-            setup.kill()
-            setup.wait()
-        if log is not None:
-            log.close()
+    expect_same_bytes(exe, RELEASE_EXE, "the program after Retry")
+    probe("wait-window", "20")
+    probe("close")
+    probe("wait-gone", "10")
 
 
 # --- the cases: uninstalling -------------------------------------------------------------------
@@ -516,38 +492,35 @@ def leave_traces_of_use(folder):
 
 
 def expect_uninstalled(folder):
-    wait_until_gone(FOLDERS.unix(folder), 30, "the installation folder")
-    expect_missing(FOLDERS.shortcut(), "shortcut")
+    # The uninstaller runs on as a copy of itself after its command has ended.
+    poll(lambda: FOLDERS.unix(folder).exists(), False, 30, "the installation folder is there")
+    expect_equal(FOLDERS.shortcut().exists(), False, "the shortcut is there")
     expect_equal(registry_values(UNINSTALL_KEY), None, "uninstall entry")
     for key in (MACHINE_RUN_KEY, USER_RUN_KEY):
         expect_equal(registry_value(key, "Wrenquil"), None, f"{key}: Wrenquil")
     expect_equal(registry_value(APP_KEY, "ExePath"), None, "ExePath")
 
 
-@case("silent uninstall from {0}: program, shortcut, Run values and ExePath go, settings stay",
-      rows=[(DEFAULT_FOLDER,), (FOLDER_WITH_BLANKS,)])
-def silent_uninstall(where):
+@case("silent uninstall from {0}, {1}: program, shortcut, Run values and ExePath go; settings "
+      "stay, and with none no Halvory Limited key does", rows=[
+          (DEFAULT_FOLDER, "used"), (FOLDER_WITH_BLANKS, "used"), (DEFAULT_FOLDER, "unused")])
+def silent_uninstall(where, use):
     folder = install_folder(where)
     setup_silently(where)
-    leave_traces_of_use(folder)
+    if use == "used":
+        leave_traces_of_use(folder)
     uninstaller, options = uninstall_string(quiet=True)
     expect_equal(options, ["/S"], "quiet uninstall options")
     code, _, err = wine(FOLDERS.unix(uninstaller), *options)
     expect_equal(code, 0, f"the uninstaller's exit code ({err.strip()!r})")
     expect_uninstalled(folder)
+    if use == "unused":
+        expect_equal(registry_values(COMPANY_KEY), None, "the Halvory Limited key")
+        return
     for key in (MACHINE_RUN_KEY, USER_RUN_KEY):
         expect_equal(registry_value(key, "Other"), ("REG_SZ", r"C:\Other\other.exe"),
                      f"{key}: another program's value")
     expect_equal(registry_value(SETTINGS_KEY, "User"), ("REG_SZ", "alice"), "settings")
-
-
-@case("silent uninstall of an unused installation leaves no Halvory Limited key")
-def silent_uninstall_unused():
-    setup_silently()
-    uninstaller, options = uninstall_string(quiet=True)
-    wine(FOLDERS.unix(uninstaller), *options)
-    expect_uninstalled(install_folder(DEFAULT_FOLDER))
-    expect_equal(registry_values(COMPANY_KEY), None, "the Halvory Limited key")
 
 
 @case("uninstall through its windows, answering {0} to removing the settings",
@@ -560,17 +533,11 @@ def interactive_uninstall(answer):
     reg_add(COMPANY_KEY + r"\Other Program", "Kept", "1")
     uninstaller, options = uninstall_string(quiet=False)
     expect_equal(options, [], "uninstall options")
-    process, log = start_windows_program(FOLDERS.unix(uninstaller))
-    try:
+    with windows_program(FOLDERS.unix(uninstaller)):
         probe("dialog-click", UNINSTALL_WINDOW, "IDOK", "20")  # Uninstall
         probe("dialog-click", UNINSTALL_MESSAGE_BOX, "IDYES" if answer == "Yes" else "IDNO", "20")
         probe("dialog-click", UNINSTALL_WINDOW, "IDOK", "20")  # Close
         expect_uninstalled(folder)
-    finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
-        log.close()
     expect_equal(registry_value(SETTINGS_KEY, "User"),
                  None if answer == "Yes" else ("REG_SZ", "alice"), "settings")
     expect_equal(registry_values(APP_KEY), None if answer == "Yes" else {}, "the program's key")
