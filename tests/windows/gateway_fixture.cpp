@@ -73,21 +73,9 @@ std::string WindowsPath(std::string path) {
     return "Z:" + path;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // Decodes the JSON string starting after its opening quote; the gateway writes its text as
-// Latin-1, so every \u escape is one byte. False on anything else.
+// Latin-1, so every \u escape is one byte; false on any other, or without the closing quote.
+// Escapes a request head cannot hold (\t, \b, \f) stay their letter: the head then differs.
 bool DecodeJsonString(const std::string& json, std::size_t at, std::string& text) {
     text.clear();
     while (at < json.size()) {
@@ -97,45 +85,18 @@ bool DecodeJsonString(const std::string& json, std::size_t at, std::string& text
         }
         if (c != '\\') {
             text.push_back(c);
-            continue;
-        }
-        if (at >= json.size()) {
-            return false;
-        }
-        const char escape = json[at++];
-        switch (escape) {
-        case 'n':
-            text.push_back('\n');
-            break;
-        case 'r':
-            text.push_back('\r');
-            break;
-        case 't':
-            text.push_back('\t');
-            break;
-        case 'b':
-            text.push_back('\b');
-            break;
-        case 'f':
-            text.push_back('\f');
-            break;
-        case 'u': {
-            int value = 0;
-            for (int i = 0; i < 4; ++i) {
-                const int digit = at < json.size() ? HexValue(json[at++]) : -1;
-                if (digit < 0) {
-                    return false;
-                }
-                value = value * 16 + digit;
-            }
-            if (value > 0xFF) {
+        } else if (at < json.size() && json[at] == 'u') {
+            const std::string hex = json.substr(at + 1, 4);
+            char* end = nullptr;
+            const long value = std::strtol(hex.c_str(), &end, 16);
+            if (hex.size() != 4 || *end != '\0' || value < 0 || value > 0xFF) {
                 return false;
             }
             text.push_back(static_cast<char>(value));
-            break;
-        }
-        default: // '"', '\\' and '/' stand for themselves
-            text.push_back(escape);
+            at += 5;
+        } else if (at < json.size()) {
+            const char escape = json[at++];
+            text.push_back(escape == 'n' ? '\n' : escape == 'r' ? '\r' : escape);
         }
     }
     return false;
