@@ -13,10 +13,9 @@ import tempfile
 
 from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
-                          registry_tree, set_gateway_scenario, wine)
+                          registry_tree, set_gateway_scenario, stop_wine, wine)
 
 GATEWAY_PORT = os.environ.get("WRENQUIL_TEST_PORT", "18443")  # built into the demo program
-NOT_LOGGED_IN = "You are not logged in, to login choose Message->Login"
 EMPTY_COUNTER = "0 characters / 0 messages"
 COPIES = REPO / "build" / "blackbox"
 
@@ -28,19 +27,8 @@ def application_keys(name):
     return {rf"{COMPANY_KEY}\{name}": [], rf"{COMPANY_KEY}\{name}\Preferences": []}
 
 
-@case("start-up on an empty registry")
-def start_up_on_empty_registry():
-    with RunningProgram(DEMO_EXE) as program:
-        expect_equal(probe("status", "0"), NOT_LOGGED_IN, "status part 0")
-        expect_equal(probe("status", "1"), EMPTY_COUNTER, "status part 1")
-        expect_equal(probe("text", "IDC_MESSAGE"), "", "message box")
-        expect_equal(probe("enabled", "IDC_SEND"), "0", "Send enabled")
-        program.close()
-    # Only the empty Preferences key, created at start: nothing is written on the way out.
-    expect_equal(registry_tree(COMPANY_KEY), application_keys("Wrenquil"), "registry")
-
-
-# The program's name in the registry is its file's name without the extension.
+# The program's name in the registry is its file's name without the extension. Only the empty
+# Preferences key, created at start: nothing is written on the way out.
 @case("the registry key follows the exe name: {0}", rows=[
     ("Sms.exe", "Sms"),
     ("Text Sender.exe", "Text Sender"),
@@ -183,11 +171,6 @@ def check_environment():
     if os.environ.get("WRENQUIL_TEST_GATEWAY_PORT") != GATEWAY_PORT:
         problems.append(f"the test gateway must listen on port {GATEWAY_PORT}, the demo's")
     return problems
-
-
-def stop_wine():
-    subprocess.run(["wineserver", "-k"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run(["wineserver", "-w"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def main(filters):

@@ -80,6 +80,13 @@ def registry_tree(key):
     return tree
 
 
+def stop_wine():
+    """Ends every process of the prefix (a program a failed case left running would spoil the
+    next cases); the next Wine command starts the prefix's anew."""
+    for command in (["wineserver", "-k"], ["wineserver", "-w"]):
+        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
 def delete_company_key():
     wine("reg", "delete", COMPANY_KEY, "/f")  # exit code 1 when already absent
 

@@ -22,7 +22,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "blackbox"))
 from wine_session import (case_registrar, run_cases, COMPANY_KEY, PROBE_EXE,  # noqa: E402
                           REPO, WINDOWS_BUILD, CheckFailed,
-                          RunningProgram, expect_equal, poll, probe, wine)
+                          RunningProgram, expect_equal, poll, probe, stop_wine, wine)
 
 VERSION = "1.0"
 RELEASE_EXE = WINDOWS_BUILD / "Wrenquil.exe"
@@ -583,19 +583,12 @@ def check_environment():
     return problems
 
 
-def stop_windows_programs():
-    """Ends every process of the prefix (a program, setup or uninstaller a failed case left
-    running would spoil the next cases); the next Wine command starts the prefix's anew."""
-    for command in (["wineserver", "-k"], ["wineserver", "-w"]):
-        subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-
-
 def main(filters):
     global FOLDERS
     problems = check_environment()
     if not problems:
         FOLDERS = Folders()
-    return run_cases("installer", CASES, filters, problems, reset_prefix, stop_windows_programs)
+    return run_cases("installer", CASES, filters, problems, reset_prefix, stop_wine)
 
 
 if __name__ == "__main__":
