@@ -41,6 +41,9 @@ TEST(MainWindow, StartsLoggedOutOnAnEmptyRegistry) {
         EXPECT_FALSE(d.MenuEnabled(ID_MESSAGE_LOGOFF));
         EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_ADD_TRAY)));
         EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_REMOVE_TRAY)));
+        EXPECT_EQ(::SendMessageA(d.window, WM_QUERYDRAGICON, 0, 0),
+                  reinterpret_cast<LRESULT>(
+                      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))));
     });
     EXPECT_EQ(result, 0);
     RegKey key = 0;
@@ -414,38 +417,26 @@ TEST(MainWindow, EscAndTheCloseBoxCancelEveryDialog) {
     EXPECT_EQ(harness.settings.ReadBytes("Passwd"), ScramblePassword("old"));
 }
 
-// Alt+F4 and Message, Exit end the program as its close box does.
-TEST(MainWindow, AltF4AndMessageExitEndWithZero) {
-    for (const bool altF4 : {true, false}) {
-        SCOPED_TRACE(altF4 ? "Alt+F4" : "Message, Exit");
+TEST(MainWindow, TheCloseBoxAltF4AndMessageExitEndWithZeroAndReleaseTheHotKey) {
+    for (const char* way : {"close box", "Alt+F4", "Message, Exit"}) {
+        SCOPED_TRACE(way);
         MainWindowHarness harness;
         const INT_PTR result = harness.Run([&](Driver& d) {
+            EXPECT_FALSE(::RegisterHotKey(nullptr, 7, 0, VK_SCROLL)); // held while it runs
             const auto gone = [&] { return !::IsWindow(d.window); };
-            if (altF4) {
+            if (way == std::string("Alt+F4")) {
                 EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_MENU, VK_F4}, gone));
+            } else if (way == std::string("close box")) {
+                ::PostMessageA(d.window, WM_SYSCOMMAND, SC_CLOSE, 0);
             } else {
                 d.Command(ID_MESSAGE_EXIT);
-                EXPECT_TRUE(WaitUntil(gone));
             }
+            EXPECT_TRUE(WaitUntil(gone));
         });
         EXPECT_EQ(result, 0);
+        EXPECT_TRUE(::RegisterHotKey(nullptr, 7, 0, VK_SCROLL));
+        ::UnregisterHotKey(nullptr, 7);
     }
-}
-
-TEST(MainWindow, CloseBoxEndsWithZeroAndReleasesTheHotKey) {
-    MainWindowHarness harness;
-    const INT_PTR result = harness.Run([&](Driver& d) {
-        // Held by the window while it runs.
-        EXPECT_FALSE(::RegisterHotKey(nullptr, 7, 0, VK_SCROLL));
-        EXPECT_EQ(::SendMessageA(d.window, WM_QUERYDRAGICON, 0, 0),
-                  reinterpret_cast<LRESULT>(
-                      ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))));
-        ::PostMessageA(d.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.window); }));
-    });
-    EXPECT_EQ(result, 0);
-    EXPECT_TRUE(::RegisterHotKey(nullptr, 7, 0, VK_SCROLL));
-    ::UnregisterHotKey(nullptr, 7);
 }
 
 TEST(MainWindow, HiddenButtonsAddAndDeleteTheTrayIcon) {
