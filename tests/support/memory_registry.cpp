@@ -65,7 +65,6 @@ MemoryRegistry::MemoryRegistry() {
         Open(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kKeyReadWrite, true, &key);
         CloseKey(key);
     }
-    nextHandle_ = 1;
 }
 
 void MemoryRegistry::DenyWrite(const std::string& path) {
@@ -105,10 +104,8 @@ RegStatus MemoryRegistry::Open(RegKey parent, const std::string& subKey, std::ui
     if ((access & (kKeySetValue | kKeyCreateSubKey)) && deniedWrites_.count(node->path)) {
         return fail(kRegAccessDenied);
     }
-    const int number = nextHandle_++;
-    const RegKey handle = static_cast<RegKey>(0x1000 + number);
-    handles_[handle] = Handle{node, access};
-    *key = handle;
+    *key = ++nextHandle_;
+    handles_[*key] = Handle{node, access};
     return kRegSuccess;
 }
 
