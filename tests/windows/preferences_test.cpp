@@ -1,4 +1,5 @@
 #include "core/settings/password.h"
+#include "desktop_input.h"
 #include "main_window_harness.h"
 #include "res/resource.h"
 #include "shell/preferences/preferences_dlg.h"
@@ -28,16 +29,13 @@ void Toggle(HWND dialog, int id) {
     WaitUntil([&] { return Checked(dialog, id) != before; });
 }
 
-bool EditsEnabled(HWND dialog) {
-    return ::IsWindowEnabled(::GetDlgItem(dialog, IDC_PREF_USERNAME)) &&
-           ::IsWindowEnabled(::GetDlgItem(dialog, IDC_PREF_PASSWORD)) &&
-           ::IsWindowEnabled(::GetDlgItem(dialog, IDC_PREF_PHONE));
-}
-
-bool EditsDisabled(HWND dialog) {
-    return !::IsWindowEnabled(::GetDlgItem(dialog, IDC_PREF_USERNAME)) &&
-           !::IsWindowEnabled(::GetDlgItem(dialog, IDC_PREF_PASSWORD)) &&
-           !::IsWindowEnabled(::GetDlgItem(dialog, IDC_PREF_PHONE));
+// How many of the name, password and number boxes are enabled.
+int EditsEnabled(HWND dialog) {
+    int enabled = 0;
+    for (const int id : {IDC_PREF_USERNAME, IDC_PREF_PASSWORD, IDC_PREF_PHONE}) {
+        enabled += ::IsWindowEnabled(::GetDlgItem(dialog, id)) ? 1 : 0;
+    }
+    return enabled;
 }
 
 // Closes the dialog one way and waits until it and its command are done.
@@ -45,14 +43,6 @@ void Close(Driver& d, HWND dialog, int button) {
     Driver::Click(dialog, button);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
     ::SendMessageA(d.window, WM_NULL, 0, 0);
-}
-
-bool HotKeyHeld(UINT modifiers, UINT key) {
-    if (::RegisterHotKey(nullptr, 9, modifiers, key)) {
-        ::UnregisterHotKey(nullptr, 9);
-        return false;
-    }
-    return true;
 }
 
 TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAccepted) {
@@ -70,15 +60,15 @@ TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAcce
             HWND dialog =
                 OpenPreferences(d, button == IDOK ? ID_TRAY_PREFERENCES : ID_OPTIONS_PREFERENCES);
             ASSERT_NE(dialog, nullptr);
-            EXPECT_TRUE(EditsDisabled(dialog)) << "Auto Logon is off";
+            EXPECT_EQ(EditsEnabled(dialog), 0) << "Auto Logon is off";
             EXPECT_EQ(Driver::DialogItemText(dialog, IDC_PREF_USERNAME), "stored");
             EXPECT_EQ(Driver::DialogItemText(dialog, IDC_PREF_PHONE), "0123");
             EXPECT_EQ(Driver::DialogItemText(dialog, IDC_PREF_PASSWORD), "old");
             EXPECT_TRUE(Checked(dialog, IDC_MINIMIZE_TO_TRAY));
             Toggle(dialog, IDC_AUTO_LOGON);
-            EXPECT_TRUE(EditsEnabled(dialog));
+            EXPECT_EQ(EditsEnabled(dialog), 3);
             Toggle(dialog, IDC_AUTO_LOGON);
-            EXPECT_TRUE(EditsDisabled(dialog));
+            EXPECT_EQ(EditsEnabled(dialog), 0);
             EXPECT_EQ(Driver::DialogItemText(dialog, IDC_PREF_USERNAME), "stored"); // texts stay
             Close(d, dialog, button);
         }
@@ -127,22 +117,22 @@ TEST(Preferences, AutoLogonAcceptedLogsOnStoresScrambledAndRefillsTheNumber) {
 TEST(Preferences, ANewHotKeyReplacesTheOldOneAndAClearedOneMeansScrollLock) {
     MainWindowHarness harness;
     harness.Run([&](Driver& d) {
-        EXPECT_TRUE(HotKeyHeld(0, VK_SCROLL));
+        EXPECT_FALSE(HotKeyFree(0, VK_SCROLL));
         HWND dialog = OpenPreferences(d);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0), VK_SCROLL);
         ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, kCtrlAltA, 0);
         Close(d, dialog, IDOK);
         EXPECT_EQ(harness.settings.ReadNumber("HotKey", 1), 0x60041u);
-        EXPECT_TRUE(HotKeyHeld(MOD_CONTROL | MOD_ALT, 'A'));
-        EXPECT_FALSE(HotKeyHeld(0, VK_SCROLL)) << "the old key is withdrawn";
+        EXPECT_FALSE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'A'));
+        EXPECT_TRUE(HotKeyFree(0, VK_SCROLL)) << "the old key is withdrawn";
 
         dialog = OpenPreferences(d);
         ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, 0, 0);
         Close(d, dialog, IDOK);
         EXPECT_EQ(harness.settings.ReadNumber("HotKey", 1), 0u);
-        EXPECT_TRUE(HotKeyHeld(0, VK_SCROLL));
-        EXPECT_FALSE(HotKeyHeld(MOD_CONTROL | MOD_ALT, 'A'));
+        EXPECT_FALSE(HotKeyFree(0, VK_SCROLL));
+        EXPECT_TRUE(HotKeyFree(MOD_CONTROL | MOD_ALT, 'A'));
     });
     EXPECT_EQ(harness.preferences.HotKeyVirtualKey, VK_SCROLL);
     EXPECT_EQ(harness.preferences.HotKeyModifiers, 0);
@@ -166,7 +156,7 @@ TEST(Preferences, AHotKeyHeldElsewhereIsReportedAndTheOldOneKept) {
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
         ::UnregisterHotKey(other, 5);
         ::DestroyWindow(other);
-        EXPECT_TRUE(HotKeyHeld(0, VK_SCROLL)) << "the previous key is registered again";
+        EXPECT_FALSE(HotKeyFree(0, VK_SCROLL)) << "the previous key is registered again";
         EXPECT_EQ(harness.settings.ReadNumber("HotKey", 1), VK_SCROLL)
             << "the key in force is stored";
     });
