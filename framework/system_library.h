@@ -33,6 +33,9 @@ public:
     HMODULE Module();
     // The function of the loaded module, through the loader it came from.
     FARPROC Find(HMODULE module, const char* function) const;
+    // Which loader the module came from (0: none yet): a function found through an earlier
+    // loader is looked up again, even in the same module.
+    unsigned LoadedWith() const { return loadedWith_; }
 
 private:
     const char* dll_;
@@ -58,7 +61,7 @@ private:
     SystemLibrary& library_;
     const char* name_;
     Function function_ = nullptr;
-    HMODULE foundIn_ = nullptr;
+    unsigned foundWith_ = 0; // the loader generation the function came from
 };
 
 template <typename Function> Function LibraryFunction<Function>::Get() {
@@ -66,11 +69,11 @@ template <typename Function> Function LibraryFunction<Function>::Get() {
     if (module == nullptr) {
         return nullptr;
     }
-    if (module != foundIn_ || function_ == nullptr) {
+    if (library_.LoadedWith() != foundWith_ || function_ == nullptr) {
         // Through void(*)(): GetProcAddress gives every function one type.
         function_ =
             reinterpret_cast<Function>(reinterpret_cast<void (*)()>(library_.Find(module, name_)));
-        foundIn_ = function_ != nullptr ? module : nullptr;
+        foundWith_ = function_ != nullptr ? library_.LoadedWith() : 0;
     }
     return function_;
 }
