@@ -120,9 +120,16 @@ def reset_prefix():
                         '"Wrenquil"=-\r\n"Other"=-\r\n\r\n'
                         "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
                         '"Wrenquil"=-\r\n"Other"=-\r\n\r\n', encoding="utf-16")
-    code, _, err = wine("reg", "import", "Z:" + str(reg_file).replace("/", "\\"))
+    windows_reg_file = "Z:" + str(reg_file).replace("/", "\\")
+    code, out, err = wine("reg", "import", windows_reg_file)
     if code != 0:
-        raise CheckFailed(f"cannot reset the registry: {err.strip()}")
+        # Once, on a prefix made moments before, reg import ended at once with 1 and said
+        # nothing; a second try after the server has ended is what a user would do.
+        stop_wine()
+        code, out, err = wine("reg", "import", windows_reg_file)
+    if code != 0:
+        raise CheckFailed(f"cannot reset the registry: reg import ended with {code}: "
+                          f"{(out + err).strip()!r}")
     for folder in (FOLDERS.default_install, FOLDER_WITH_BLANKS):
         remove_tree(FOLDERS.unix(folder))
     FOLDERS.shortcut().unlink(missing_ok=True)
