@@ -13,7 +13,7 @@ import tempfile
 
 from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
-                          registry_tree, set_gateway_scenario, stop_wine, wine)
+                          set_gateway_scenario, stop_wine, wine)
 
 GATEWAY_PORT = os.environ.get("WRENQUIL_TEST_PORT", "18443")  # built into the demo program
 EMPTY_COUNTER = "0 characters / 0 messages"
@@ -23,34 +23,26 @@ CASES = []  # (name, function, arguments)
 case = case_registrar(CASES)
 
 
-def application_keys(name):
-    return {rf"{COMPANY_KEY}\{name}": [], rf"{COMPANY_KEY}\{name}\Preferences": []}
-
-
 # The program's name in the registry is its file's name without the extension. Only the empty
 # Preferences key, created at start: nothing is written on the way out.
-@case("the registry key follows the exe name: {0}", rows=[
-    ("Sms.exe", "Sms"),
-    ("Text Sender.exe", "Text Sender"),
-])
+@case("the registry key follows the exe name: {0}", rows=[("Text Sender.exe", "Text Sender")])
 def registry_key_follows_exe_name(file_name, app_name):
     COPIES.mkdir(parents=True, exist_ok=True)
     copy = COPIES / file_name
     shutil.copyfile(DEMO_EXE, copy)
     with RunningProgram(copy) as program:
         program.close()
-    expect_equal(registry_tree(COMPANY_KEY), application_keys(app_name), "registry")
+    _, out, _ = wine("reg", "query", COMPANY_KEY, "/s")
+    key = r"HKEY_CURRENT_USER\Software\Halvory Limited" + "\\" + app_name
+    expect_equal(out.split("\r\n"), ["", key, "", key + r"\Preferences", "", ""], "registry")
 
 
-@case("a second start hands the clipboard to the first: {0}, {2}", rows=[
-    ("window shown", "Meet at 6 by the old mill", "25 characters / 1 message"),
-    ("window minimised", "n" * 161, "161 characters / 2 messages"),
-])
-def second_start_hands_over(state, clipboard, counter):
+@case("a second start hands the clipboard to the first, minimised")
+def second_start_hands_over():
+    clipboard, counter = "n" * 161, "161 characters / 2 messages"
     with RunningProgram(DEMO_EXE) as first:
-        if state == "window minimised":
-            probe("minimize")
-            poll(lambda: probe("iconic"), "1", 5, "minimised")
+        probe("minimize")
+        poll(lambda: probe("iconic"), "1", 5, "minimised")
         probe("set-clipboard", clipboard)
         code, _, _ = wine(DEMO_EXE, timeout=5)  # must end promptly
         expect_equal(code, 0, "the second start's exit code")
@@ -104,13 +96,7 @@ def second_start_finds_its_own_window(situation):
 
 # Only a command line that ends in " -c" pastes; GetCommandLine is the exe path and the
 # arguments joined by blanks.
-@case("start with arguments '{0}': {1}", rows=[
-    ("-c", "pastes"),
-    ("-x -c", "pastes"),
-    ("-C", "does not paste"),
-    ("-cx", "does not paste"),
-    ("-c -x", "does not paste"),
-])
+@case("start with arguments '{0}': {1}", rows=[("-x -c", "pastes"), ("-c -x", "does not paste")])
 def paste_switch(arguments, outcome):
     pastes = outcome == "pastes"
     clipboard = "Pasted at start"
@@ -127,12 +113,10 @@ WIRE_HEADERS = [["Accept", "*/*"], ["User-Agent", "Wrenquil"],
                 ["Host", f"localhost:{GATEWAY_PORT}"]]
 
 
-@case("send through the gateway: {0} {1!r} to {3!r}", rows=[
-    ("ok", "alice", "s3cret", "0123456789", "Hello from the tests", "OK. Message sent"),
-    # Every value is percent-encoded: the gateway decodes them back to what was typed.
-    ("ok", "bob smith", "p&ss=w%rd+", "+44 7700 900123", "Fish & chips? 100% = 5+5",
-     "OK. Message sent"),
-    ("fail", "alice", "s3cret", "12", "Hi", "FAILED. Invalid mobile number"),
+# Every value is percent-encoded: the gateway decodes them back to what was typed.
+@case("send through the gateway: {1!r} to {3!r}", rows=[
+    ("fail", "bob smith", "p&ss=w%rd+", "+44 7700 900123", "Fish & chips? 100% = 5+5",
+     "FAILED. Invalid mobile number"),
 ])
 def send_through_gateway(scenario, user, password, mobile, message, status):
     set_gateway_scenario(scenario)

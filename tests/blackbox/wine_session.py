@@ -64,22 +64,6 @@ def probe(*args):
     return out[:-1] if out.endswith("\n") else out
 
 
-def registry_tree(key):
-    """{subkey path: [value lines]} below `key` from `reg query /s`, or None when the key is
-    missing. Wine prints a key's own header only when it has values."""
-    code, out, _ = wine("reg", "query", key, "/s")
-    if code != 0:
-        return None
-    tree, current = {}, None
-    for line in out.replace("\r", "").split("\n"):
-        if line.startswith("HKEY_"):
-            current = line.replace("HKEY_CURRENT_USER", "HKCU", 1)
-            tree[current] = []
-        elif line.strip() and current is not None:
-            tree[current].append(line.strip())
-    return tree
-
-
 def stop_wine():
     """Ends every process of the prefix (a program a failed case left running would spoil the
     next cases); the next Wine command starts the prefix's anew."""

@@ -3,8 +3,6 @@
 #include "shell/about/about_dlg.h"
 #include "shell/about/hyperlink.h"
 
-#include <shellapi.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -24,10 +22,18 @@ HINSTANCE WINAPI RecordOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT 
     opened.push_back(std::string(verb) + " " + file + " " + std::to_string(show));
     return reinterpret_cast<HINSTANCE>(33);
 }
-std::vector<std::string> Opened() {
-    const std::lock_guard<std::mutex> lock(openedLock);
-    return std::exchange(opened, {});
-}
+
+// The system's DLLs, but a shell whose ShellExecuteA only records what it is asked to open.
+class RecordingShell final : public LibraryLoader {
+public:
+    HMODULE Load(const char* dll) override { return SystemLibraryLoader().Load(dll); }
+    FARPROC Find(HMODULE module, const char* function) override {
+        if (std::string(function) == "ShellExecuteA") {
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordOpen));
+        }
+        return SystemLibraryLoader().Find(module, function);
+    }
+};
 
 // The cursor that a WM_SETCURSOR to the control leaves set: the cursor belongs to the input
 // state that the test's thread shares with the window's for the moment.
@@ -42,59 +48,39 @@ HCURSOR CursorSetBy(HWND control) {
     return cursor;
 }
 
-// The system's DLLs, but a shell whose ShellExecuteA only records what it is asked to open.
-class RecordingShell final : public LibraryLoader {
-public:
-    HMODULE Load(const char* dll) override { return SystemLibraryLoader().Load(dll); }
-    FARPROC Find(HMODULE module, const char* function) override {
-        if (std::string(function) == "ShellExecuteA") {
-            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordOpen));
-        }
-        return SystemLibraryLoader().Find(module, function);
-    }
-};
-
-// What the link and its box look like when they are destroyed, seen before they handle it (on
-// the window's thread).
-struct AtDestruction {
-    std::atomic<HWND> link{nullptr};
-    std::atomic<HWND> box{nullptr};
-    std::atomic<bool> linkClean{false};
-    std::atomic<bool> boxClean{false};
-} atDestruction;
-
-LRESULT CALLBACK WatchDestruction(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && call->message == WM_NCDESTROY) {
-        const auto proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(call->hwnd, GWLP_WNDPROC));
-        if (call->hwnd == atDestruction.link) {
-            atDestruction.linkClean = proc != &HyperlinkControlProc &&
-                                      !::GetPropA(call->hwnd, kOriginalProcProperty) &&
-                                      !::GetPropA(call->hwnd, kOriginalFontProperty) &&
-                                      !::GetPropA(call->hwnd, kUnderlineFontProperty) &&
-                                      !::GetPropA(call->hwnd, kFromStaticProperty);
-        } else if (call->hwnd == atDestruction.box) {
-            atDestruction.boxClean =
-                proc != &HyperlinkParentProc && !::GetPropA(call->hwnd, kOriginalProcProperty);
-        }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-COLORREF TextColourOf(HWND box, HWND control) {
+COLORREF TextColourOf(HWND control) {
     HDC dc = ::CreateCompatibleDC(nullptr);
     ::SetTextColor(dc, RGB(1, 2, 3));
-    ::SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    ::SendMessageA(::GetParent(control), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                    reinterpret_cast<LPARAM>(control));
     const COLORREF colour = ::GetTextColor(dc);
     ::DeleteDC(dc);
     return colour;
 }
 
+// Whether the link and its box were given back their own procedures and rid of the link's
+// properties before they were destroyed (seen on the window's thread).
+std::atomic<HWND> watchedLink{nullptr};
+std::atomic<HWND> watchedBox{nullptr};
+std::atomic<int> cleanAtDestruction{0}; // of the two
+LRESULT CALLBACK WatchDestruction(int code, WPARAM wParam, LPARAM lParam) {
+    const HWND window = reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd;
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_NCDESTROY &&
+        (window == watchedLink || window == watchedBox)) {
+        const auto proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
+        bool clean = proc != &HyperlinkControlProc && proc != &HyperlinkParentProc;
+        for (const char* name : {kOriginalProcProperty, kOriginalFontProperty,
+                                 kUnderlineFontProperty, kFromStaticProperty}) {
+            clean = clean && ::GetPropA(window, name) == nullptr;
+        }
+        cleanAtDestruction += clean ? 1 : 0;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
     RecordingShell shell;
     MainWindowHarness harness(shell);
-    Opened();
     HHOOK hook =
         ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchDestruction, nullptr, ::GetCurrentThreadId());
     harness.Run([&](Driver& d) {
@@ -103,55 +89,49 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             HWND box = d.WaitForDialog("About Wrenquil");
             ASSERT_NE(box, nullptr) << command;
             HWND link = ::GetDlgItem(box, IDC_HOMEPAGE);
-            atDestruction.link = link;
-            atDestruction.box = box;
-
-            for (const char* name : {kOriginalProcProperty, kOriginalFontProperty,
-                                     kUnderlineFontProperty, kFromStaticProperty}) {
-                EXPECT_NE(::GetPropA(link, name), nullptr) << name;
-            }
-            EXPECT_NE(::GetPropA(box, kOriginalProcProperty), nullptr);
-            EXPECT_TRUE(::GetWindowLongPtrA(link, GWL_STYLE) & SS_NOTIFY);
-            EXPECT_EQ(TextColourOf(box, link), kHyperlinkColour);
+            watchedLink = link;
+            watchedBox = box;
+            cleanAtDestruction = 0;
             HWND other = ::GetWindow(link, GW_HWNDPREV); // "Home Page:"
-            EXPECT_NE(TextColourOf(box, other), kHyperlinkColour) << "other statics keep theirs";
+            EXPECT_EQ(TextColourOf(link), kHyperlinkColour);
+            EXPECT_NE(TextColourOf(other), kHyperlinkColour) << "other statics keep theirs";
+            EXPECT_EQ(CursorSetBy(link), ::LoadCursor(nullptr, IDC_HAND));
 
-            // Hover: underlined while the pointer is over it, plain again once it leaves.
+            // Underlined while the pointer is over it, plain again once it leaves.
             const auto font = [&] { return ::SendMessageA(link, WM_GETFONT, 0, 0); };
-            const auto original =
-                reinterpret_cast<LRESULT>(::GetPropA(link, kOriginalFontProperty));
-            const auto underline = ::GetPropA(link, kUnderlineFontProperty);
-            EXPECT_EQ(font(), original);
+            const LRESULT plain = font();
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-            EXPECT_EQ(font(), reinterpret_cast<LRESULT>(underline));
+            const LRESULT underlined = font();
+            LOGFONTA description{};
+            ::GetObjectA(reinterpret_cast<HFONT>(underlined), sizeof description, &description);
+            EXPECT_TRUE(description.lfUnderline);
             EXPECT_EQ(CaptureOf(link), link);
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 3));
-            EXPECT_EQ(font(), reinterpret_cast<LRESULT>(underline)) << "still inside";
+            EXPECT_EQ(font(), underlined) << "still inside";
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(-40, 2));
-            EXPECT_EQ(font(), original);
+            EXPECT_EQ(font(), plain);
             EXPECT_EQ(CaptureOf(link), nullptr);
-            EXPECT_EQ(CursorSetBy(link), ::LoadCursor(nullptr, IDC_HAND));
 
             // A click opens the home page and the box stays open.
             ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
             std::vector<std::string> seen;
-            EXPECT_TRUE(WaitUntil([&] { return !(seen = Opened()).empty(); }));
-            EXPECT_EQ(seen,
-                      std::vector<std::string>{std::string("open ") + kHomePageAddress + " 1"});
+            EXPECT_TRUE(WaitUntil([&] {
+                const std::lock_guard<std::mutex> lock(openedLock);
+                return !(seen = std::exchange(opened, {})).empty();
+            }));
+            EXPECT_EQ(seen, std::vector<std::string>{std::string("open ") + kHomePageAddress + " " +
+                                                     std::to_string(SW_SHOWNORMAL)});
             EXPECT_TRUE(::IsWindow(box));
 
-            // A second link on the same box does not subclass the box again.
-            const HANDLE parentPrevious = ::GetPropA(box, kOriginalProcProperty);
-            ConvertStaticToHyperlink(other);
-            EXPECT_EQ(::GetPropA(box, kOriginalProcProperty), parentPrevious);
-            EXPECT_EQ(TextColourOf(box, other), kHyperlinkColour);
+            ConvertStaticToHyperlink(other); // a second link on the same box
+            EXPECT_EQ(TextColourOf(other), kHyperlinkColour);
 
             Driver::Click(box, IDOK);
             ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
-            EXPECT_TRUE(atDestruction.linkClean);
-            EXPECT_TRUE(atDestruction.boxClean);
-            EXPECT_EQ(::GetObjectType(underline), 0u) << "font deleted";
+            EXPECT_EQ(cleanAtDestruction, 2);
+            EXPECT_EQ(::GetObjectType(reinterpret_cast<HGDIOBJ>(underlined)), 0u)
+                << "the underlined font is deleted";
         }
     });
     ::UnhookWindowsHookEx(hook);

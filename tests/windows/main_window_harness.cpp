@@ -70,6 +70,13 @@ bool Driver::MenuEnabled(int command) const {
     return !(::GetMenuState(::GetSubMenu(::GetMenu(window), 0), command, MF_BYCOMMAND) & MF_GRAYED);
 }
 
+std::string Driver::Controls() const {
+    const auto on = [](bool enabled) { return enabled ? "on" : "off"; };
+    return std::string("Send ") + on(Enabled(IDC_SEND)) + "/" + on(MenuEnabled(ID_MESSAGE_SEND)) +
+           ", Login " + on(MenuEnabled(ID_MESSAGE_LOGIN)) + ", Logoff " +
+           on(MenuEnabled(ID_MESSAGE_LOGOFF));
+}
+
 void Driver::Type(int id, const std::string& text) const {
     ::SendMessageA(Item(id), EM_SETSEL, 0, -1);
     ::SendMessageA(Item(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));

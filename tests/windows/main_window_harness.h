@@ -38,6 +38,9 @@ public:
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     // Enabled state of an item of the window's "&Message" menu.
     bool MenuEnabled(int command) const;
+    // Send's button and menu item, and the menu's Login and Logoff, as the user sees them:
+    // "Send on/on, Login off, Logoff on".
+    std::string Controls() const;
     HWND Item(int id) const { return ::GetDlgItem(window, id); }
     // Replaces the box's whole text as typing would, so it reports the change.
     void Type(int id, const std::string& text) const;
