@@ -5,189 +5,87 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 namespace wrenquil {
 namespace {
 
-const std::string kAnnLoggedIn = "User \"ann\" logged in, to logoff choose Message->Logoff";
-
-enum class Action { StartUp, Login, Logoff, Preferences };
-
-int AcceptAsAnn(LoginState& state) {
-    state.userName = "ann";
-    state.password = "pw";
-    return 0;
+// What the user sees after an event, with the credentials in use: "dialog shown|in or out
+// user/password mobile box|Send|Login and Logoff items|login text", and the counter once set.
+std::string Seen(const LoginState& state, const FakeMainWindow& window) {
+    const std::map<std::string, std::string> texts = {
+        {kNotLoggedInText, "untouched"},
+        {"You are not logged in, to login choose Message->Login", "logged out"},
+        {"User \"ann\" logged in, to logoff choose Message->Logoff", "ann logged in"}};
+    const auto text = texts.find(window.status[0]);
+    return window.shown + "|" + (state.loggedIn ? "in " : "out ") + state.userName + "/" +
+           state.password + " " + window.mobileText + "|Send " + window.Send() + "|" +
+           window.Item(ID_MESSAGE_LOGIN) + " " + window.Item(ID_MESSAGE_LOGOFF) + "|" +
+           (text != texts.end() ? text->second : window.status[0]) +
+           (window.status[1].empty() ? "" : "|" + window.status[1]);
 }
 
-PreferencesOutcome Accepted(bool autoLogon, const char* user, const char* password,
-                            const char* mobile) {
-    return PreferencesOutcome{0, autoLogon, user, password, mobile};
-}
-
-// What the user sees after each event of the login record: the Login dialog or Preferences,
-// Send, Login and Logoff in the Message menu, and the status bar's login text.
+// Each event of the login record, and each change of the message or the number: Send follows
+// the login, the message and the number together.
 TEST(LoginState, EachEventLeavesTheWindowAsTheRecordIs) {
     struct Case {
         const char* name;
-        Action action;
+        std::function<void(LoginState&, MainWindow&)> event;
         LoginState before;
-        bool autoLogon;
         const char* message;
         const char* mobile;
         bool sendBefore;
-        std::function<int(LoginState&)> loginDialog;
-        PreferencesOutcome preferences;
-        std::vector<std::string> shown;
-        int loggedIn;
-        std::string send;  // "on" or "off", button and menu alike
-        std::string items; // Login and Logoff: "on off", "-" when untouched
-        std::string status;
+        std::string seen;
+        bool loginAccepted = false; // as "ann" with "pw"
+        PreferencesOutcome preferences = {};
+    };
+    const auto StartUp = [](LoginState& s, MainWindow& w) { SetUpLoginState(s, {}, w); };
+    const auto StartUpWithAutoLogon = [](LoginState& s, MainWindow& w) {
+        SetUpLoginState(s, Preferences{0, 1, 0, 1}, w);
     };
     const LoginState out{"", "", "", 0}, in{"ann", "pw", "", 1};
-    const std::string loggedOut = kLoggedOutText, notLoggedIn = kNotLoggedInText;
     // clang-format off
     const Case cases[] = {
-        {"start, auto logon off", Action::StartUp, {"ann", "", "", 0}, false, "hi", "07", true,
-            nullptr, {}, {}, 0, "off", "on off", loggedOut},
-        {"start, auto logon, both stored", Action::StartUp, {"ann", "pw", "", 0}, true, "hi", "07",
-            true, nullptr, {}, {}, 1, "off", "off on", kAnnLoggedIn},
-        {"start, password missing, accepted", Action::StartUp, {"ann", "", "", 0}, true, "", "",
-            false, AcceptAsAnn, {}, {"Login"}, 1, "off", "off on", kAnnLoggedIn},
-        {"start, user missing, cancelled", Action::StartUp, {"", "pw", "", 0}, true, "", "", true,
-            nullptr, {}, {"Login"}, 0, "on", "- -", notLoggedIn},
-        {"login with message and number", Action::Login, out, false, "hi", "07", false,
-            AcceptAsAnn, {}, {"Login"}, 1, "on", "off on", kAnnLoggedIn},
-        {"login without a number", Action::Login, out, false, "hi", "", false, AcceptAsAnn, {},
-            {"Login"}, 1, "off", "off on", kAnnLoggedIn},
-        {"login while logged in", Action::Login, in, false, "hi", "07", true, nullptr, {}, {}, 1,
-            "on", "- -", notLoggedIn},
-        {"login cancelled", Action::Login, out, false, "hi", "07", true, nullptr, {}, {"Login"}, 0,
-            "on", "- -", notLoggedIn},
-        {"logoff", Action::Logoff, in, false, "hi", "07", true, nullptr, {}, {}, 0, "off", "on off", loggedOut},
-        {"logoff while logged out", Action::Logoff, out, false, "hi", "07", true, nullptr, {}, {},
-            0, "on", "- -", notLoggedIn},
-        {"preferences, auto logon with credentials", Action::Preferences, out, false, "hello", "",
-            false, nullptr, Accepted(true, "ann", "pw", "0790"), {"Preferences"}, 1, "on", "off on", kAnnLoggedIn},
-        {"preferences while logged in", Action::Preferences, in, false, "", "07", false, nullptr,
-            Accepted(false, "", "", ""), {"Preferences"}, 1, "off", "off on", kAnnLoggedIn},
-        {"preferences, auto logon without password", Action::Preferences, out, false, "hello", "",
-            false, nullptr, Accepted(true, "ann", "", "077"), {"Preferences"}, 0, "off", "- -", notLoggedIn},
-        {"preferences cancelled", Action::Preferences, in, false, "hello", "07", true, nullptr,
-            PreferencesOutcome{1, true, "bob", "x", "1"}, {"Preferences"}, 1, "on", "- -",
-            notLoggedIn},
+        {"start", StartUp, {"ann", "", "", 0}, "hi", "07", true, "|out ann/ 07|Send off|on off|logged out"},
+        {"start, auto logon, both stored", StartUpWithAutoLogon, {"ann", "pw", "", 0}, "hi", "07", true,
+            "|in ann/pw 07|Send off|off on|ann logged in"},
+        {"start, auto logon, password missing", StartUpWithAutoLogon, {"ann", "", "", 0}, "", "", false,
+            "Login|in ann/pw |Send off|off on|ann logged in", true},
+        {"login", LoginCommand, out, "hi", "07", false, "Login|in ann/pw 07|Send on|off on|ann logged in", true},
+        {"login without a number", LoginCommand, out, "hi", "", false, "Login|in ann/pw |Send off|off on|ann logged in", true},
+        {"login while logged in", LoginCommand, in, "hi", "07", true, "|in ann/pw 07|Send on|- -|untouched", true},
+        {"login cancelled", LoginCommand, out, "hi", "07", true, "Login|out / 07|Send on|- -|untouched"},
+        {"logoff", LogoffCommand, in, "hi", "07", true, "|out ann/pw 07|Send off|on off|logged out"},
+        {"preferences, auto logon", PreferencesCommand, out, "hello", "", false,
+            "Preferences|in ann/pw 0790|Send on|off on|ann logged in", false, {0, true, "ann", "pw", "0790"}},
+        {"preferences, auto logon off", PreferencesCommand, in, "", "07", false,
+            "Preferences|in ann/pw 07|Send off|off on|ann logged in", false, {0, false, "bob", "new", "1"}},
+        {"preferences, auto logon without password", PreferencesCommand, out, "hello", "", false,
+            "Preferences|out / 077|Send off|- -|untouched", false, {0, true, "bob", "", "077"}},
+        {"preferences, auto logon without user", PreferencesCommand, in, "hello", "07", true,
+            "Preferences|in ann/pw 07|Send on|off on|ann logged in", false, {0, true, "", "new", ""}},
+        {"preferences cancelled", PreferencesCommand, in, "hello", "07", true,
+            "Preferences|in ann/pw 07|Send on|- -|untouched", false, {1, true, "bob", "x", "1"}},
+        {"recount", RefreshCounter, in, "hello", "077", false, "|in ann/pw 077|Send on|- -|untouched|5 characters / 1 message"},
+        {"recount, logged out", RefreshCounter, out, "hello", "077", true, "|out / 077|Send off|- -|untouched|5 characters / 1 message"},
+        {"message: first character", MessageTextChanged, in, "h", "077", false, "|in ann/pw 077|Send on|- -|untouched|1 characters / 1 message"},
+        {"message: last one deleted", MessageTextChanged, in, "", "077", true, "|in ann/pw 077|Send off|- -|untouched|0 characters / 0 messages"},
+        {"message, logged out", MessageTextChanged, out, "h", "077", false, "|out / 077|Send off|- -|untouched|1 characters / 1 message"},
+        {"message, no number", MessageTextChanged, in, "h", "", false, "|in ann/pw |Send off|- -|untouched|1 characters / 1 message"},
+        {"number: first digit", MobileNumberChanged, in, "hi", "0", false, "|in ann/pw 0|Send on|- -|untouched"},
+        {"number: last one deleted", MobileNumberChanged, in, "hi", "", true, "|in ann/pw |Send off|- -|untouched"},
+        {"number, logged out", MobileNumberChanged, out, "hi", "0", false, "|out / 0|Send off|- -|untouched"},
     };
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
         LoginState state = c.before;
-        FakeMainWindow window(state, c.sendBefore);
-        window.messageText = c.message;
-        window.mobileText = c.mobile;
-        window.status[0] = kNotLoggedInText; // as the main window's creation leaves it
-        if (c.loginDialog) {
-            window.loginDialog = c.loginDialog;
-        }
-        window.preferencesDialog = [&] { return c.preferences; };
-        Preferences preferences;
-        preferences.AutoLogon = c.autoLogon;
-
-        switch (c.action) {
-        case Action::StartUp:
-            SetUpLoginState(state, preferences, window);
-            break;
-        case Action::Login:
-            LoginCommand(state, window);
-            break;
-        case Action::Logoff:
-            LogoffCommand(state, window);
-            break;
-        case Action::Preferences:
-            PreferencesCommand(state, window);
-            break;
-        }
-        EXPECT_EQ(window.shown, c.shown);
-        EXPECT_EQ(state.loggedIn, c.loggedIn);
-        EXPECT_EQ(window.Send(), c.send);
-        EXPECT_EQ(window.LoginItems(), c.items);
-        EXPECT_EQ(window.status[0], c.status);
+        FakeMainWindow window(state, c.sendBefore, c.message, c.mobile);
+        window.loginResult = c.loginAccepted ? 0 : 1;
+        window.preferences = c.preferences;
+        c.event(state, window);
+        EXPECT_EQ(Seen(state, window), c.seen) << c.name;
     }
-}
-
-// Only an accepted Auto Logon with both fields filled changes the password in use: merely
-// looking at the Preferences dialog must not log the user out in all but name.
-TEST(PreferencesCommand, KeepsThePasswordInUseUnlessAutoLogonAcceptsNewCredentials) {
-    struct Case {
-        const char* name;
-        PreferencesOutcome outcome;
-        std::string password, userName, mobileNumber, mobileBox;
-    } cases[] = {
-        {"cancelled", PreferencesOutcome{1, true, "bob", "new", "1"}, "typed", "ann", "", "07"},
-        {"auto logon off", Accepted(false, "bob", "new", "1"), "typed", "ann", "", "07"},
-        {"empty password", Accepted(true, "bob", "", "1"), "typed", "ann", "1", "1"},
-        {"empty user", Accepted(true, "", "new", ""), "typed", "ann", "", "07"},
-        {"both filled", Accepted(true, "bob", "new", ""), "new", "bob", "", "07"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LoginState state{"ann", "typed", "", 1};
-        FakeMainWindow window(state);
-        window.mobileText = "07";
-        window.preferencesDialog = [&] { return c.outcome; };
-        PreferencesCommand(state, window);
-        EXPECT_EQ(state.password, c.password);
-        EXPECT_EQ(state.userName, c.userName);
-        EXPECT_EQ(state.mobileNumber, c.mobileNumber);
-        EXPECT_EQ(window.mobileText, c.mobileBox);
-        EXPECT_EQ(state.loggedIn, 1);
-    }
-}
-
-// Send follows the login, the message and the number, whichever of them changed; the counter
-// is the status bar's right part.
-TEST(SendEnabling, FollowsLoginMessageAndNumber) {
-    using Recount = void (*)(const LoginState&, MainWindow&);
-    struct Case {
-        const char* name;
-        Recount recount;
-        int loggedIn;
-        std::string message, mobile;
-        bool sendBefore;
-        const char* send;
-    } cases[] = {
-        {"refresh: allowed", &RefreshCounter, 1, "hello", "077", false, "on"},
-        {"refresh: logged out", &RefreshCounter, 0, "hello", "077", true, "off"},
-        {"refresh: no number", &RefreshCounter, 1, std::string(200, 'x'), "", true, "off"},
-        {"refresh: no message", &RefreshCounter, 1, "", "077", true, "off"},
-        {"message: first character", &MessageTextChanged, 1, "h", "077", false, "on"},
-        {"message: last character deleted", &MessageTextChanged, 1, "", "077", true, "off"},
-        {"message: logged out", &MessageTextChanged, 0, "hell", "077", false, "off"},
-        {"message: no number", &MessageTextChanged, 1, "hell", "", false, "off"},
-        // Logged off with Send still on: a non-empty message never disables here.
-        {"message: logged out, on", &MessageTextChanged, 0, "hell", "", true, "on"},
-        {"number: first digit", &MobileNumberChanged, 1, "hi", "0", false, "on"},
-        {"number: last digit deleted", &MobileNumberChanged, 1, "hi", "", true, "off"},
-        {"number: logged out", &MobileNumberChanged, 0, "hi", "07", false, "off"},
-        // The emptied message box disables Send itself.
-        {"number: no message", &MobileNumberChanged, 1, "", "07", true, "on"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        LoginState login{"ann", "pw", "", c.loggedIn};
-        FakeMainWindow window(login, c.sendBefore);
-        window.messageText = c.message;
-        window.mobileText = c.mobile;
-        c.recount(login, window);
-        EXPECT_EQ(window.Send(), c.send);
-        if (c.recount != &MobileNumberChanged) {
-            EXPECT_EQ(window.status[1],
-                      CounterText(static_cast<int>(c.message.size()),
-                                  CountMessages(static_cast<int>(c.message.size()))));
-        }
-    }
-}
-
-TEST(LoggedInStatusText, ShowsTheUserNameUnchanged) {
-    EXPECT_EQ(LoggedInStatusText("a\"b"),
-              "User \"a\"b\" logged in, to logoff choose Message->Logoff");
 }
 
 } // namespace

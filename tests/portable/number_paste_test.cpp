@@ -4,16 +4,14 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 namespace wrenquil {
 namespace {
 
 TEST(FitPastedNumber, TakesWhatFitsStripsWhatFitsOnlyThenAndRefusesTheRest) {
-    struct Case {
-        const char* pasted;
-        std::size_t keptLength; // the box's text outside its selection
-        std::optional<std::string> inserted;
-    } cases[] = {
+    // What is pasted, the length of the box's text outside its selection, what goes in.
+    const std::tuple<const char*, std::size_t, std::optional<std::string>> cases[] = {
         {"+44 7700 900 12", 0, "+44 7700 900 12"}, // fits exactly: as is
         {"+44 7700 900 123", 0, "+447700900123"},
         {"(0)7700-900.123/4", 0, "077009001234"},
@@ -22,13 +20,11 @@ TEST(FitPastedNumber, TakesWhatFitsStripsWhatFitsOnlyThenAndRefusesTheRest) {
         {"0770 0900\r\n", 0, "0770 0900"},   // no line break in a one-line box
         {"1234567890123456", 0, std::nullopt},
         {"+44 7700 900 123", 5, std::nullopt}, // 5 + 13 after stripping
-        {"7", 15, std::nullopt},               // a full box
-        {"", 15, ""},
-        {"", 16, ""}, // a longer stored number stays as it is
+        {"", 16, ""},                          // a longer stored number stays as it is
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FitPastedNumber(c.pasted, c.keptLength, 15), c.inserted)
-            << '"' << c.pasted << "\" after " << c.keptLength;
+    for (const auto& [pasted, keptLength, inserted] : cases) {
+        EXPECT_EQ(FitPastedNumber(pasted, keptLength, 15), inserted)
+            << '"' << pasted << "\" after " << keptLength;
     }
 }
 

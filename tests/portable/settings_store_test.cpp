@@ -1,126 +1,179 @@
-#include "core/settings/hot_key.h"
-#include "core/settings/password.h"
+#include "core/login_state.h"
+#include "core/settings/preferences.h"
+#include "core/settings/settings_store.h"
 #include "tests/support/memory_registry.h"
-#include "tests/support/settings_store_contract.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace wrenquil {
 namespace {
 
-struct MemoryEnv {
+using Bytes = std::vector<std::uint8_t>;
+using Stored = std::pair<std::uint32_t, Bytes>; // a value's type and bytes
+
+Bytes Text(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+Bytes Dword(std::uint32_t v) {
+    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+}
+// The store is named otherwise than the program, so the section is seen to follow the name.
+const std::string kSection = "Software\\Halvory Limited\\Sms\\Preferences";
+
+class SettingsStoreTest : public testing::Test {
+protected:
+    // Every test leaves every key it opened closed again.
+    void TearDown() override { EXPECT_EQ(registry.OpenHandleCount(), 0u); }
+
+    void Put(const std::string& path, const char* name, const Stored& value) { // the user's
+        RegKey key = 0;
+        registry.CreateKey(kCurrentUserKey, path, kKeyReadWrite, &key);
+        registry.SetValue(key, name, value.first, value.second.data(),
+                          static_cast<std::uint32_t>(value.second.size()));
+        registry.CloseKey(key);
+    }
+    std::optional<Stored> Get(const char* name, RegKey root = kCurrentUserKey,
+                              const std::string& path = kSection) {
+        RegKey key = 0;
+        Stored value{0, Bytes(4096)};
+        std::uint32_t size = 4096;
+        const bool found =
+            registry.OpenKey(root, path, kKeyRead, &key) == kRegSuccess &&
+            registry.QueryValue(key, name, &value.first, value.second.data(), &size) == kRegSuccess;
+        registry.CloseKey(key);
+        value.second.resize(size);
+        return found ? std::optional(value) : std::nullopt;
+    }
+    // What loading over `p` gives: the five switches, the packed hot key in hex, then the user
+    // name, password and mobile number.
+    std::string Loaded(Preferences p = {}) {
+        LoginState login{"x", "y", "z", 0};
+        store.LoadSettings(p, login);
+        char text[64];
+        std::snprintf(text, sizeof text, "%d %d %d %d %d %X ", p.StartMinimized, p.MinimizeToTray,
+                      p.AlwaysShowIcon, p.AutoLogon, p.RunAtStartup,
+                      p.HotKeyModifiers << 16 | p.HotKeyVirtualKey);
+        return text + login.userName + "|" + login.password + "|" + login.mobileNumber;
+    }
+
     MemoryRegistry registry;
-    static bool Usable() { return true; }
-    void Reset() { registry = MemoryRegistry(); }
+    SettingsStore store{registry, "Sms"};
 };
 
-INSTANTIATE_TYPED_TEST_SUITE_P(InMemory, SettingsStoreContract, MemoryEnv);
-
-TEST(SettingsStore, ClosesEveryKeyItOpens) {
-    MemoryRegistry registry;
-    SettingsStore store(registry, "Wrenquil");
-    store.ReadNumber("HotKey", 0);
-    Preferences preferences;
-    LoginState login;
-    store.LoadSettings(preferences, login);
-    store.SavePreferences(preferences);
-    store.SaveCredentials(true, "a", "b", "c");
-    EXPECT_EQ(registry.OpenHandleCount(), 0u);
-}
-
-TEST(SettingsStore, AnUnwritableSectionGivesDefaultsAndLosesWritesQuietly) {
-    MemoryRegistry registry;
-    registry.DenyWrite("HKCU\\Software");
-    SettingsStore store(registry, "Wrenquil");
-    store.SavePreferences(Preferences{1, 0, 1, 1, 1, 0x41, 2});
-    store.SaveCredentials(true, "ann", "pw", "07");
-    Preferences preferences;
-    LoginState login;
-    store.LoadSettings(preferences, login);
-    EXPECT_EQ(preferences.MinimizeToTray, 1);
-    EXPECT_EQ(preferences.HotKeyVirtualKey, 0x91);
-    EXPECT_EQ(login.userName, "");
-    EXPECT_EQ(registry.OpenHandleCount(), 0u);
-}
-
-// Without administrative rights the machine-wide run key cannot be written: the user's own
-// takes the entry, and what is reported is what exists afterwards.
-TEST(SettingsStore, RunAtStartupFallsBackToTheUsersRunKeyAndReportsWhatExists) {
-    const std::string machineRun = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    const std::string userRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    struct Case {
-        const char* name;
-        std::vector<std::string> denied;
-        bool existsAfterOn;
-        bool existsAfterOff;
-    } cases[] = {
-        {"machine-wide writable", {}, true, false},
-        {"only the user's writable", {machineRun}, true, false},
-        {"neither writable", {machineRun, userRun}, false, false},
-    };
-    for (const Case& c : cases) {
-        MemoryRegistry registry;
-        SettingsStore store(registry, "Wrenquil");
-        RegKey key = 0;
-        registry.CreateKey(kCurrentUserKey, kExePathKey, kKeyReadWrite, &key);
-        registry.SetValue(key, kExePathValue, kRegSz, reinterpret_cast<const std::uint8_t*>("W"),
-                          2);
-        registry.CloseKey(key);
-        for (const std::string& path : c.denied) {
-            registry.DenyWrite(path);
-        }
-        EXPECT_EQ(store.ApplyRunAtStartup(true), c.existsAfterOn) << c.name;
-        EXPECT_EQ(store.ApplyRunAtStartup(false), c.existsAfterOff) << c.name;
-        EXPECT_EQ(registry.OpenHandleCount(), 0u);
-    }
-    // An entry the user cannot remove is reported as still there.
-    MemoryRegistry registry;
-    SettingsStore store(registry, "Wrenquil");
+TEST_F(SettingsStoreTest, FirstStartGivesDefaultsAndCreatesTheSection) {
+    EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1}), "0 1 0 0 0 91 ||");
     RegKey key = 0;
-    registry.OpenKey(kLocalMachineKey, kMachineRunKey, kKeyReadWrite, &key);
-    registry.SetValue(key, kRunValue, kRegSz, reinterpret_cast<const std::uint8_t*>("W"), 2);
+    EXPECT_EQ(registry.OpenKey(kCurrentUserKey, kSection, kKeyRead, &key), kRegSuccess);
     registry.CloseKey(key);
-    registry.DenyWrite(machineRun);
-    EXPECT_TRUE(store.ApplyRunAtStartup(false));
 }
 
-TEST(SettingsStore, TheSectionFollowsTheApplicationName) {
-    MemoryRegistry registry;
-    SettingsStore(registry, "Sms").WriteNumber("AutoLogon", 1);
-    RegKey key = 0;
-    EXPECT_EQ(registry.OpenKey(kCurrentUserKey, "Software\\Halvory Limited\\Sms\\Preferences",
-                               kKeyRead, &key),
-              kRegSuccess);
+TEST_F(SettingsStoreTest, SavesEachPreferenceAsADwordOfItsNameAndLoadsItBack) {
+    store.SavePreferences(Preferences{2, 0, 3, 4, 5, 0x41, 0x06}); // Ctrl+Alt+A
+    const std::pair<const char*, std::uint32_t> values[] = {
+        {"StartMinimized", 2}, {"MinimizeToTray", 0}, {"AlwaysShowIcon", 3},
+        {"AutoLogon", 4},      {"RunAtStartup", 5},   {"HotKey", 0x60041}};
+    for (const auto& [name, value] : values) {
+        EXPECT_EQ(Get(name), Stored(kRegDword, Dword(value))) << name;
+    }
+    EXPECT_EQ(Loaded(), "2 0 3 4 5 60041 ||");
 }
 
-TEST(ScramblePassword, GivesTheStoredBytesOfKnownPasswordsAndBack) {
-    const std::pair<std::string, std::vector<std::uint8_t>> cases[] = {
-        {"", {}},
-        {"secret1", {0xD4, 0xB1, 0xD2, 0xA0, 0xC5, 0xB1, 0x80}},
-        {"secret2", {0xD4, 0xB1, 0xD2, 0xA0, 0xC5, 0xB1, 0x83}},
-        {"p\xFFw", {0xD7, 0x28, 0x5F}},
+// Stored scrambled and whole however long, and loaded only with Auto Logon on, which any value
+// but 0 is; blanked with Auto Logon off.
+TEST_F(SettingsStoreTest, CredentialsAreStoredWithAutoLogonAndBlankedWithout) {
+    store.SaveCredentials(true, "ann", "", "07");
+    EXPECT_EQ(Get("Passwd"), Stored(kRegBinary, {}));
+    store.SaveCredentials(true, "ann", "secret1", "+44 7700");
+    EXPECT_EQ(Get("User"), Stored(kRegSz, Text({"ann", 4})));
+    EXPECT_EQ(Get("Passwd"), Stored(kRegBinary, {0xD4, 0xB1, 0xD2, 0xA0, 0xC5, 0xB1, 0x80}));
+    EXPECT_EQ(Get("Phone"), Stored(kRegSz, Text({"+44 7700", 9})));
+    EXPECT_EQ(store.ReadStoredPassword(), "secret1");
+
+    const std::string password = "p\xE9&=" + std::string(300, 'k');
+    store.SaveCredentials(true, "ann", password, "07");
+    Put(kSection, "AutoLogon", {kRegDword, Dword(2)});
+    EXPECT_EQ(Loaded(), "0 1 0 2 0 91 ann|" + password + "|07");
+    Put(kSection, "AutoLogon", {kRegDword, Dword(0)});
+    EXPECT_EQ(Loaded(), "0 1 0 0 0 91 ann||07");
+
+    store.SaveCredentials(false, "ann", "secret1", "0790");
+    EXPECT_EQ(Get("User"), Stored(kRegSz, {0}));
+    EXPECT_EQ(Get("Passwd"), Stored(kRegBinary, {}));
+    EXPECT_EQ(Get("Phone"), Stored(kRegSz, {0}));
+}
+
+TEST_F(SettingsStoreTest, ValuesOfAWrongTypeOrSizeLoadSafely) {
+    const std::tuple<const char*, Stored, const char*> cases[] = {
+        // clang-format off
+        {"HotKey", {kRegSz, Text({"A", 2})}, "0 1 0 0 0 41 ||"},
+        {"HotKey", {kRegSz, Text({"65536", 6})}, "0 1 0 0 0 91 ||"}, // too long: the key in force
+        {"HotKey", {kRegDword, Dword(0)}, "0 1 0 0 0 91 ||"}, // cleared: the key in force
+        {"User", {kRegBinary, Text("bob")}, "0 1 0 0 0 91 bob||"},
+        {"Phone", {kRegBinary, Text({"07\0x", 4})}, "0 1 0 0 0 91 ||07"},
+        {"StartMinimized", {kRegBinary, {1, 0}}, "1 1 0 0 0 91 ||"},
+        // clang-format on
     };
-    for (const auto& [password, stored] : cases) {
-        EXPECT_EQ(ScramblePassword(password), stored) << password;
-        EXPECT_EQ(UnscramblePassword(stored), password);
+    for (const auto& [name, value, loaded] : cases) {
+        registry = MemoryRegistry();
+        Put(kSection, name, value);
+        EXPECT_EQ(Loaded(), loaded) << name << " of type " << value.first;
     }
-    std::string all;
-    for (int b = 0; b < 256; ++b) {
-        all.push_back(static_cast<char>(b));
-    }
-    EXPECT_EQ(UnscramblePassword(ScramblePassword(all)), all);
 }
 
-TEST(PackHotKey, PutsModifiersHighAndZeroKeepsTheKeyInForce) {
-    EXPECT_EQ(PackHotKey(0x41, 0x06), 0x60041u);
-    EXPECT_EQ(PackHotKey(0xFFFF, 0xFFFF), 0xFFFFFFFFu);
-    const HotKey inForce{0x91, 0};
-    const std::pair<std::uint32_t, HotKey> cases[] = {
-        {0x60041, {0x41, 0x06}}, {0, {0x91, 0}}, {0x10000, {0x00, 0x01}}, {0x7B, {0x7B, 0}}};
-    for (const auto& [packed, expected] : cases) {
-        const HotKey key = UnpackHotKey(packed, inForce);
-        EXPECT_EQ(key.virtualKey, expected.virtualKey) << packed;
-        EXPECT_EQ(key.modifiers, expected.modifiers) << packed;
+TEST_F(SettingsStoreTest, AnUnwritableSectionGivesDefaultsAndLosesWritesQuietly) {
+    for (const char* denied : {"HKCU\\Software", "HKCU\\Software\\Halvory Limited\\Sms"}) {
+        registry = MemoryRegistry();
+        registry.DenyWrite(denied);
+        store.SavePreferences(Preferences{1, 0, 1, 1, 1, 0x41, 2});
+        store.SaveCredentials(true, "ann", "pw", "07");
+        EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1, 0x41, 2}), "0 1 0 0 0 20041 ||") << denied;
+    }
+}
+
+// The entry is a copy of "ExePath" of at most 255 characters, machine-wide where that key can
+// be written and the user's own otherwise, and the only one: an older entry goes, and so does
+// every entry when no new one can be made. What is reported is what exists afterwards.
+TEST_F(SettingsStoreTest, RunAtStartupCopiesExePathAsTheOnlyEntry) {
+    const Stored exe{kRegSz, Text({"\"C:\\W q\\Wrenquil.exe\"", 22})},
+        old{kRegSz, Text({"old", 4})};
+    // Text as the registry holds it, in UTF-16: two bytes a character, the zero included.
+    const Stored chars255{kRegSz, Bytes(510, 'w')}, chars256{kRegSz, Bytes(512, 'w')};
+    const Stored expandable{kRegExpandSz, Text({"%APPDATA%\\W.exe", 16})};
+    const std::optional<Stored> none;
+    // ExePath; run keys that cannot be written: none, the machine's, both; whether an entry is
+    // reported; the machine's entry and the user's afterwards.
+    const std::tuple<const char*, std::optional<Stored>, int, bool, std::optional<Stored>,
+                     std::optional<Stored>>
+        cases[] = {
+            // clang-format off
+            {"typical", exe, 0, true, exe, none},
+            {"expandable", expandable, 0, true, expandable, none},
+            {"255 characters", chars255, 0, true, chars255, none},
+            {"256 characters", chars256, 0, false, none, none},
+            {"no ExePath", none, 0, false, none, none},
+            {"not an administrator", exe, 1, true, none, exe},
+            {"neither writable: the old entry stays", exe, 2, true, none, old},
+            // clang-format on
+        };
+    for (const auto& [name, exePath, unwritable, reported, machineEntry, userEntry] : cases) {
+        registry = MemoryRegistry();
+        Put(kUserRunKey, kRunValue, old);
+        if (exePath) {
+            Put(kExePathKey, kExePathValue, *exePath);
+        }
+        registry.DenyWrite(unwritable > 0 ? "HKLM\\" + std::string(kMachineRunKey) : "");
+        registry.DenyWrite(unwritable > 1 ? "HKCU\\" + std::string(kUserRunKey) : "");
+        EXPECT_EQ(store.ApplyRunAtStartup(true), reported) << name;
+        EXPECT_EQ(Get(kRunValue, kLocalMachineKey, kMachineRunKey), machineEntry) << name;
+        EXPECT_EQ(Get(kRunValue, kCurrentUserKey, kUserRunKey), userEntry) << name;
+        // Turned off, no entry is left that can be removed.
+        EXPECT_EQ(store.ApplyRunAtStartup(false), unwritable == 2) << name;
     }
 }
 

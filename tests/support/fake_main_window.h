@@ -7,53 +7,44 @@
 #include "core/main_window.h"
 #include "res/resource.h"
 
-#include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace wrenquil {
 
 class FakeMainWindow final : public MainWindow {
 public:
-    explicit FakeMainWindow(const LoginState& login, bool sendOn = false) : login_(login) {
-        EnableSendButton(sendOn);
-        EnableMessageMenuItem(ID_MESSAGE_SEND, sendOn);
+    FakeMainWindow(const LoginState& login, bool sendOn, std::string message, std::string mobile)
+        : messageText(std::move(message)), mobileText(std::move(mobile)), login_(login) {
+        sendButton = menu[ID_MESSAGE_SEND] = sendOn;
     }
 
     std::string messageText;
     std::string mobileText;
-    bool sendEnabled = false;
-    std::map<int, bool> menuEnabled; // only the items that were set
-    std::string status[2];
+    bool sendButton;
+    std::map<int, bool> menu;                       // the Message menu's items that were set
+    std::string status[2] = {kNotLoggedInText, ""}; // as the main window's creation leaves it
     bool messageFocused = false;
-    std::vector<std::string> shown; // dialogs and message boxes, in order
-    std::function<int(LoginState&)> loginDialog = [](LoginState&) { return 1; };
-    std::function<PreferencesOutcome()> preferencesDialog = [] { return PreferencesOutcome{}; };
-    std::function<void()> onInputMadeWhileBusy = [] {};
+    std::string shown;                        // dialogs and message boxes, in order
+    int loginResult = 1;                      // the Login dialog's; accepted (0) as "ann" with "pw"
+    PreferencesOutcome preferences;           // what the Preferences dialog hands back
+    std::string sendWhenBusy = "not handled"; // when the input queued during a send is handled
 
-    // Send as the button and the menu item show it: "on", "off", or "button on, menu off".
+    // Send as the button and the menu item show it: "on", "off", or "differ".
     std::string Send() const {
-        const bool menu = menuEnabled.at(ID_MESSAGE_SEND);
-        if (menu == sendEnabled) {
-            return sendEnabled ? "on" : "off";
-        }
-        return std::string("button ") + (sendEnabled ? "on" : "off") + ", menu " +
-               (menu ? "on" : "off");
+        return menu.at(ID_MESSAGE_SEND) == sendButton ? Item(ID_MESSAGE_SEND) : "differ";
     }
-
-    // Login and Logoff in the Message menu: "on off", or "-" for an item never set.
-    std::string LoginItems() const {
-        return Item(ID_MESSAGE_LOGIN) + " " + Item(ID_MESSAGE_LOGOFF);
+    // An item of the Message menu: "on", "off", or "-" when never set.
+    std::string Item(int commandId) const {
+        const auto item = menu.find(commandId);
+        return item == menu.end() ? "-" : item->second ? "on" : "off";
     }
 
     int MessageLength() override { return static_cast<int>(messageText.size()); }
     int MobileLength() override { return static_cast<int>(mobileText.size()); }
-    bool SendButtonEnabled() override { return sendEnabled; }
-    void EnableSendButton(bool enabled) override { sendEnabled = enabled; }
-    void EnableMessageMenuItem(int commandId, bool enabled) override {
-        menuEnabled[commandId] = enabled;
-    }
+    bool SendButtonEnabled() override { return sendButton; }
+    void EnableSendButton(bool enabled) override { sendButton = enabled; }
+    void EnableMessageMenuItem(int commandId, bool enabled) override { menu[commandId] = enabled; }
     void SetStatusText(int part, const std::string& text) override { status[part] = text; }
     void SetMobileText(const std::string& text) override {
         mobileText = text;
@@ -62,25 +53,23 @@ public:
     std::string MessageText() override { return messageText; }
     std::string MobileText() override { return mobileText; }
     void FocusMessageBox() override { messageFocused = true; }
-    void HandleInputMadeWhileBusy() override { onInputMadeWhileBusy(); }
+    void HandleInputMadeWhileBusy() override { sendWhenBusy = Send(); }
     void ShowMessage(const std::string& text, const std::string& caption) override {
-        shown.push_back(caption + ": " + text);
+        shown += caption + ": " + text;
     }
     int RunLoginDialog(LoginState& state) override {
-        shown.push_back("Login");
-        return loginDialog(state);
+        shown += "Login";
+        if (loginResult == 0) {
+            state = LoginState{"ann", "pw", state.mobileNumber, state.loggedIn};
+        }
+        return loginResult;
     }
     PreferencesOutcome RunPreferencesDialog() override {
-        shown.push_back("Preferences");
-        return preferencesDialog();
+        shown += "Preferences";
+        return preferences;
     }
 
 private:
-    std::string Item(int commandId) const {
-        const auto item = menuEnabled.find(commandId);
-        return item == menuEnabled.end() ? "-" : item->second ? "on" : "off";
-    }
-
     const LoginState& login_;
 };
 

@@ -1,13 +1,15 @@
-// An in-memory registry with Windows' semantics for the calls the settings store makes. Text
-// values are held in UTF-16 as Windows holds them; the ANSI calls see them through a code page
-// that carries the first 256 characters only, the rest becoming "?". It counts open handles, so
-// tests can check that every handle was closed again.
+// An in-memory registry with Windows' rules for the calls the settings store makes: key and
+// value names without regard to case, a buffer too small answered with the size needed, and
+// keys that can be made unwritable. Data is kept as given: converting text through the code
+// page is left to the tests on Wine's own registry. It counts open handles, so tests can check
+// that every key is closed again.
 #pragma once
 
 #include "core/settings/registry_api.h"
 
+#include <algorithm>
+#include <cctype>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,59 +18,90 @@ namespace wrenquil {
 
 class MemoryRegistry final : public RegistryApi {
 public:
-    MemoryRegistry();
-
     RegStatus OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
-                      RegKey* key) override;
+                      RegKey* key) override {
+        return Open(parent, subKey, access, false, key);
+    }
     RegStatus CreateKey(RegKey parent, const std::string& subKey, std::uint32_t access,
-                        RegKey* key) override;
+                        RegKey* key) override {
+        return Open(parent, subKey, access, true, key);
+    }
     RegStatus QueryValue(RegKey key, const std::string& name, std::uint32_t* type,
-                         std::uint8_t* data, std::uint32_t* size) override;
+                         std::uint8_t* data, std::uint32_t* size) override {
+        const auto value = values_.find(ValuePath(key, name));
+        if (value == values_.end()) {
+            return kRegNotFound;
+        }
+        const auto& [valueType, bytes] = value->second;
+        const bool fits = *size >= bytes.size();
+        if (type) {
+            *type = valueType;
+        }
+        if (data && fits) {
+            std::copy(bytes.begin(), bytes.end(), data);
+        }
+        *size = static_cast<std::uint32_t>(bytes.size());
+        return data && !fits ? kRegMoreData : kRegSuccess;
+    }
     RegStatus SetValue(RegKey key, const std::string& name, std::uint32_t type,
-                       const std::uint8_t* data, std::uint32_t size) override;
+                       const std::uint8_t* data, std::uint32_t size) override {
+        values_[ValuePath(key, name)] = {type, std::vector<std::uint8_t>(data, data + size)};
+        return kRegSuccess;
+    }
     RegStatus QueryValueAsStored(RegKey key, const std::string& name, std::uint32_t* type,
-                                 std::uint8_t* data, std::uint32_t* size) override;
+                                 std::uint8_t* data, std::uint32_t* size) override {
+        return QueryValue(key, name, type, data, size);
+    }
     RegStatus SetValueAsStored(RegKey key, const std::string& name, std::uint32_t type,
-                               const std::uint8_t* data, std::uint32_t size) override;
-    RegStatus DeleteValue(RegKey key, const std::string& name) override;
-    RegStatus CloseKey(RegKey key) override;
+                               const std::uint8_t* data, std::uint32_t size) override {
+        return SetValue(key, name, type, data, size);
+    }
+    RegStatus DeleteValue(RegKey key, const std::string& name) override {
+        return values_.erase(ValuePath(key, name)) ? kRegSuccess : kRegNotFound;
+    }
+    RegStatus CloseKey(RegKey key) override { return handles_.erase(key) ? kRegSuccess : 6; }
 
-    // Opening or creating this key (e.g. "HKLM\\SOFTWARE\\...\\Run") with the right to set
-    // values fails with access denied, as for a user without administrative rights.
-    void DenyWrite(const std::string& path);
-
+    // Opening this key (e.g. "HKLM\\Software\\...\\Run") with the right to change it fails with
+    // access denied, as for a user without administrative rights.
+    void DenyWrite(const std::string& path) { denied_.insert(Lower(path)); }
     std::size_t OpenHandleCount() const { return handles_.size(); }
 
 private:
-    struct Value {
-        std::uint32_t type;
-        std::vector<std::uint8_t> data;
-    };
-    struct NoCaseLess {
-        bool operator()(const std::string& a, const std::string& b) const;
-    };
-    struct Key {
-        std::string path;
-        std::map<std::string, std::unique_ptr<Key>, NoCaseLess> subKeys;
-        std::map<std::string, Value, NoCaseLess> values;
-    };
-    struct Handle {
-        Key* key;
-        std::uint32_t access;
-    };
-
-    RegStatus Query(RegKey key, const std::string& name, bool asStored, std::uint32_t* type,
-                    std::uint8_t* data, std::uint32_t* size);
-    RegStatus Set(RegKey key, const std::string& name, bool asStored, std::uint32_t type,
-                  const std::uint8_t* data, std::uint32_t size);
+    static std::string Lower(std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return text;
+    }
+    // Keys are known by their whole path: creating one does not create the keys above it.
     RegStatus Open(RegKey parent, const std::string& subKey, std::uint32_t access, bool create,
-                   RegKey* key);
-    Handle* Find(RegKey key);
+                   RegKey* key) {
+        const std::string path = (parent == kCurrentUserKey    ? "hkcu"
+                                  : parent == kLocalMachineKey ? "hklm"
+                                                               : handles_.at(parent)) +
+                                 "\\" + Lower(subKey);
+        if (!create && !keys_.count(path)) {
+            return kRegNotFound;
+        }
+        if ((access & 0x0006) && denied_.count(path)) { // KEY_SET_VALUE or KEY_CREATE_SUB_KEY
+            return kRegAccessDenied;
+        }
+        keys_.insert(path);
+        *key = ++nextHandle_;
+        handles_[*key] = path;
+        return kRegSuccess;
+    }
+    // The value's lower-case "key path|name".
+    std::string ValuePath(RegKey key, const std::string& name) const {
+        return handles_.at(key) + "|" + Lower(name);
+    }
 
-    Key currentUser_;
-    Key localMachine_;
-    std::map<RegKey, Handle> handles_;
-    std::set<std::string, NoCaseLess> deniedWrites_;
+    // What every Windows installation has.
+    std::set<std::string> keys_ = {"hkcu\\software",
+                                   "hkcu\\software\\microsoft\\windows\\currentversion\\run",
+                                   "hklm\\software\\microsoft\\windows\\currentversion\\run"};
+    std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>> values_;
+    std::map<RegKey, std::string> handles_; // the key's lower-case path, from "hkcu" or "hklm"
+    std::set<std::string> denied_;
     RegKey nextHandle_ = 0x1000;
 };
 

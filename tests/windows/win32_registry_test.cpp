@@ -1,5 +1,10 @@
+// The settings store over Windows' own registry. Its rules are tested over the in-memory one;
+// this is what only the real one shows: the sizes and types passed through, and text converted
+// between UTF-16 and the ANSI code page.
+#include "core/login_state.h"
+#include "core/settings/preferences.h"
+#include "core/settings/settings_store.h"
 #include "core/settings/win32_registry.h"
-#include "tests/support/settings_store_contract.h"
 
 #include <windows.h>
 
@@ -8,33 +13,36 @@
 namespace wrenquil {
 namespace {
 
-// Only a Wine prefix made for the tests is ours to empty.
-bool RunningUnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
-struct Win32Env {
-    Win32Registry registry;
-    static bool Usable() { return RunningUnderWine(); }
-    void Reset() {
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Halvory Limited");
-        for (const auto& [root, path] : {std::pair{HKEY_LOCAL_MACHINE, kMachineRunKey},
-                                         std::pair{HKEY_CURRENT_USER, kUserRunKey}}) {
-            HKEY run = nullptr;
-            if (RegOpenKeyExA(root, path, 0, KEY_SET_VALUE, &run) == 0) {
-                RegDeleteValueA(run, kRunValue);
-                RegCloseKey(run);
-            }
-        }
+TEST(Win32Registry, SettingsAndTheRunEntryGoThroughWindowsRegistryWhole) {
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+        GTEST_SKIP() << "only a Wine prefix made for the tests is ours to change";
     }
-};
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Halvory Limited");
+    Win32Registry registry;
+    const SettingsStore store(registry, "Wrenquil");
+    const std::string password = "p\xE9&=" + std::string(300, 'k');
+    store.WriteNumber("AutoLogon", 1);
+    store.SaveCredentials(true, "ann", password, "+44 7700");
+    Preferences preferences;
+    LoginState login;
+    store.LoadSettings(preferences, login);
+    EXPECT_EQ(login.userName + "|" + login.password + "|" + login.mobileNumber,
+              "ann|" + password + "|+44 7700");
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SettingsStoreContract, Win32Env);
-
-TEST(Win32Registry, RootKeysAreWindowsOwn) {
-    EXPECT_EQ(kCurrentUserKey, reinterpret_cast<RegKey>(HKEY_CURRENT_USER));
-    EXPECT_EQ(kLocalMachineKey, reinterpret_cast<RegKey>(HKEY_LOCAL_MACHINE));
+    // A path the ANSI code page cannot carry is copied whole, and stays expandable.
+    const std::wstring exePath = L"%USERPROFILE%\\\u0421\u0432\u0435\u0442\u0430\\Wrenquil.exe";
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Halvory Limited\\Wrenquil", L"ExePath",
+                    REG_EXPAND_SZ, exePath.c_str(), DWORD((exePath.size() + 1) * sizeof(wchar_t)));
+    EXPECT_TRUE(store.ApplyRunAtStartup(true));
+    wchar_t entry[300] = {};
+    DWORD type = 0, size = sizeof entry;
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                           L"Wrenquil", RRF_RT_ANY | RRF_NOEXPAND, &type, entry, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, DWORD(REG_EXPAND_SZ));
+    EXPECT_EQ(entry, exePath);
+    EXPECT_FALSE(store.ApplyRunAtStartup(false));
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Halvory Limited");
 }
 
 } // namespace
