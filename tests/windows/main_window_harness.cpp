@@ -3,27 +3,19 @@
 #include "res/resource.h"
 #include "shell/main_window/wrenquil_dlg.h"
 #include "shell/messages.h"
+#include "tools/probe/window_driver.h"
 
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <thread>
 #include <vector>
 
 namespace wrenquil {
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return drive::PollUntil(milliseconds / 1000.0, done, 10);
 }
 
 namespace {
@@ -47,8 +39,8 @@ HWND CaptureOf(HWND window) {
 
 std::string Driver::Status(int part) const {
     HWND bar = Item(IDC_STATUSBAR);
-    // SB_GETTEXTA takes no size, and the window may change the text between two calls: room
-    // for far more than the program ever shows.
+    // Waits while the window is busy (drive::StatusText would give up). SB_GETTEXTA takes no
+    // size, and the window may change the text between two calls: room for far more.
     const auto length = LOWORD(::SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0));
     std::vector<char> text(length + 0x10000u);
     ::SendMessageA(bar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text.data()));

@@ -57,15 +57,15 @@ std::string StatusText(HWND dialog, int part) {
     if (part < 0 || part >= Send(bar, SB_GETPARTS, 0, 0)) {
         throw DriveFailure("the status bar has no part " + std::to_string(part));
     }
+    // SB_GETTEXTA takes no size and the text may grow between the two calls: leave room.
     const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0)));
+    const std::size_t size = length + 0x10000;
     if (ProcessOf(bar) == ::GetCurrentProcessId()) {
-        std::string text(length + 1, '\0');
+        std::string text(size, '\0');
         Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
         return text.substr(0, text.find('\0'));
     }
-    // From another process the text goes through memory in the window's process. SB_GETTEXTA
-    // takes no size and the text may grow between the two calls: leave room.
-    const std::size_t size = length + 0x10000;
+    // From another process the text goes through memory in the window's process.
     const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
                                          FALSE, ProcessOf(bar));
     void* memory = process == nullptr ? nullptr
