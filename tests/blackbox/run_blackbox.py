@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
-"""Black-box cases: the built demo Wrenquil.exe under Wine, driven and inspected from
-another process by wrenquil_probe.exe, talking to the local test gateway.
-
-Run through tests/blackbox/run.sh (a display, the gateway, a fresh Wine prefix).
-Arguments, if any, pick the cases whose names contain one of them.
-Prints one line per case and a last line `N passed, N failed`."""
+# Black-box cases: the built demo Wrenquil.exe under Wine, driven and inspected from
+# another process by wrenquil_probe.exe, talking to the local test gateway.
+#
+# Run through tests/blackbox/run.sh (a display, the gateway, a fresh Wine prefix).
+# Arguments, if any, pick the cases whose names contain one of them.
+# Prints one line per case and a last line `N passed, N failed`.
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
 
-from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, CheckFailed, GatewayLog,
+from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO, GatewayLog,
                           RunningProgram, delete_company_key, expect_equal, poll, probe,
                           set_gateway_scenario, stop_wine, wine)
 
@@ -109,37 +109,22 @@ def paste_switch(arguments, outcome):
         program.close()
 
 
-WIRE_HEADERS = [["Accept", "*/*"], ["User-Agent", "Wrenquil"],
-                ["Host", f"localhost:{GATEWAY_PORT}"]]
-
-
 # Every value is percent-encoded: the gateway decodes them back to what was typed.
-@case("send through the gateway: {1!r} to {3!r}", rows=[
-    ("fail", "bob smith", "p&ss=w%rd+", "+44 7700 900123", "Fish & chips? 100% = 5+5",
-     "FAILED. Invalid mobile number"),
-])
-def send_through_gateway(scenario, user, password, mobile, message, status):
-    set_gateway_scenario(scenario)
+@case("send through the gateway")
+def send_through_gateway():
+    typed = {"usr": "bob smith", "pwd": "p&ss=w%rd+", "mob": "+44 7700 900123",
+             "txt": "Fish & chips? 100% = 5+5"}
+    set_gateway_scenario("fail")
     log = GatewayLog()
     try:
         with RunningProgram(DEMO_EXE) as program:
-            probe("login", user, password)
-            expect_equal(probe("status", "0"),
-                         f'User "{user}" logged in, to logoff choose Message->Logoff',
-                         "status after login")
-            probe("set-text", "IDC_MESSAGE", message)
-            probe("set-text", "IDC_MOBILE", mobile)
+            probe("login", typed["usr"], typed["pwd"])
+            probe("set-text", "IDC_MESSAGE", typed["txt"])
+            probe("set-text", "IDC_MOBILE", typed["mob"])
             probe("click", "IDC_SEND")  # fails unless Send is enabled
-            probe("wait-status", "0", status, "15")
-            requests = log.requests()
-            expect_equal(len(requests), 1, "requests the gateway received")
-            request = requests[0]
-            if not request["request_line"].startswith("GET /wrenquil/index.php?usr="):
-                raise CheckFailed(f"request line {request['request_line']!r}")
-            expect_equal(request["headers"], WIRE_HEADERS, "request headers")
-            expect_equal(request["query"],
-                         {"usr": user, "pwd": password, "mob": mobile, "txt": message},
-                         "query as the gateway decoded it")
+            probe("wait-status", "0", "FAILED. Invalid mobile number", "15")
+            expect_equal([request["query"] for request in log.requests()], [typed],
+                         "what the gateway received")
             expect_equal(probe("enabled", "IDC_SEND"), "1", "Send enabled after the reply")
             program.close()
     finally:

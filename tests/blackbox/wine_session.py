@@ -1,8 +1,8 @@
-"""What the black-box cases use to start Wrenquil under Wine and look at it from outside:
-the probe, the registry, the program's processes and the local gateway's request log.
-
-Wine's output always goes through files: services Wine starts inherit a pipe and keep
-the reader waiting."""
+# What the black-box cases use to start Wrenquil under Wine and look at it from outside:
+# the probe, the registry, the program's processes and the local gateway's request log.
+#
+# Wine's output always goes through files: services Wine starts inherit a pipe and keep
+# the reader waiting.
 import json
 import os
 import subprocess
@@ -31,8 +31,8 @@ def expect_equal(actual, expected, what):
 
 
 def poll(read, expected, seconds, what):
-    """Reads until the value is the expected one; xdotool-like input returns before Wine
-    has acted on it, so every result is waited for, never slept for."""
+    # Reads until the value is the expected one; xdotool-like input returns before Wine
+    # has acted on it, so every result is waited for, never slept for.
     deadline = time.monotonic() + seconds
     while True:
         value = read()
@@ -44,7 +44,7 @@ def poll(read, expected, seconds, what):
 
 
 def wine(*args, timeout=WINE_SECONDS):
-    """Runs a Windows program to its end: (exit code, stdout, stderr)."""
+    # Runs a Windows program to its end: (exit code, stdout, stderr).
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         try:
             code = subprocess.run(["wine", *map(str, args)], stdin=subprocess.DEVNULL,
@@ -57,7 +57,7 @@ def wine(*args, timeout=WINE_SECONDS):
 
 
 def probe(*args):
-    """One probe subcommand; its output without the final line end."""
+    # One probe subcommand; its output without the final line end.
     code, out, err = wine(PROBE_EXE, *args)
     if code != 0:
         raise CheckFailed(err.strip() or f"probe {args[0]} failed with {code}")
@@ -65,8 +65,8 @@ def probe(*args):
 
 
 def stop_wine():
-    """Ends every process of the prefix (a program a failed case left running would spoil the
-    next cases); the next Wine command starts the prefix's anew."""
+    # Ends every process of the prefix (a program a failed case left running would spoil the
+    # next cases); the next Wine command starts the prefix's anew.
     for command in (["wineserver", "-k"], ["wineserver", "-w"]):
         subprocess.run(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
@@ -76,8 +76,8 @@ def delete_company_key():
 
 
 class RunningProgram:
-    """A started Wrenquil (or a copy under another name). Used as a context manager, it
-    never outlives the case: a window left over is closed, then the process killed."""
+    # A started Wrenquil (or a copy under another name). Used as a context manager, it
+    # never outlives the case: a window left over is closed, then the process killed.
 
     def __init__(self, exe, *args):
         self.log = tempfile.TemporaryFile()
@@ -110,7 +110,7 @@ class RunningProgram:
         return self.log.read().decode("latin-1")
 
     def close(self):
-        """Closes the window as the user would and checks the process has ended."""
+        # Closes the window as the user would and checks the process has ended.
         probe("close")
         probe("wait-gone", "10")
         try:
@@ -121,7 +121,7 @@ class RunningProgram:
 
 
 class GatewayLog:
-    """The requests the local gateway received since this object was made."""
+    # The requests the local gateway received since this object was made.
 
     def __init__(self):
         self.path = Path(os.environ["WRENQUIL_TEST_GATEWAY_LOG"])
@@ -144,8 +144,8 @@ def set_gateway_scenario(name):
 
 
 def case_registrar(cases):
-    """A decorator `case(name, rows)` that registers a case in `cases` once per row of its
-    table, its name formatted with the row."""
+    # A decorator `case(name, rows)` that registers a case in `cases` once per row of its
+    # table, its name formatted with the row.
     def case(name, rows=((),)):
         def register(function):
             for row in rows:
@@ -156,9 +156,9 @@ def case_registrar(cases):
 
 
 def run_cases(title, cases, filters, problems, prepare, cleanup):
-    """Runs the cases whose names hold one of `filters` (all without any), each after
-    `prepare()`; a failing case runs `cleanup()` before the next, and so does the end of the run.
-    Prints a line a case and the closing `N passed, N failed`; gives the exit status."""
+    # Runs the cases whose names hold one of `filters` (all without any), each after
+    # `prepare()`; a failing case runs `cleanup()` before the next, and so does the end of the run.
+    # Prints a line a case and the closing `N passed, N failed`; gives the exit status.
     if problems:
         print("\n".join(problems), file=sys.stderr)
         print("0 passed, 1 failed")
