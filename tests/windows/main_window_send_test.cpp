@@ -121,6 +121,10 @@ struct BusyCase {
     const char* message; // the box's text at the end (given the focus, its text was selected)
 };
 
+void PrintTo(const BusyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const BusyCase kBusyCases[] = {
     {"second_click", IDC_MESSAGE, Input::kClickSend, Input::kClickSend, "Hi"},
     {"second_space_on_the_button", IDC_SEND, Input::kSpace, Input::kSpace, "Hi"},

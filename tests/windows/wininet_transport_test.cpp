@@ -38,6 +38,10 @@ struct FetchCase {
     std::string path = "/wrenquil/index.php?txt=Hi";
 };
 
+void PrintTo(const FetchCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // What the gateway's "big" scenario sends, its line breaks taken out: 5000 bytes, more than
 // one 4096-byte read.
 std::string BigReplyText() {

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""What the program's tests trust the local gateway for: it records and echoes each request
-exactly as it came, decodes its query as the real gateway does, and records no control request.
-A fault here would hide one of the program's.
-
-Run: python3 -m unittest discover -s tools/gateway -p 'test_*.py'
-"""
+# What the program's tests trust the local gateway for: it records and echoes each request
+# exactly as it came, decodes its query as the real gateway does, and records no control request.
+# A fault here would hide one of the program's.
+#
+# Run: python3 -m unittest discover -s tools/gateway -p 'test_*.py'
 import json
 import os
 import socket
