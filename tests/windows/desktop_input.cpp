@@ -26,36 +26,6 @@ HWND OnlyTrayIcon() {
     return found;
 }
 
-// Real mouse input: `clicks` left clicks in the middle of the window.
-void ClickMiddle(HWND window, int clicks) {
-    RECT rect{};
-    ::GetWindowRect(window, &rect);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Absolute coordinates run from 0 to 65535 across the screen.
-    input.mi.dx = MulDiv((rect.left + rect.right) / 2, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv((rect.top + rect.bottom) / 2, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    std::vector<INPUT> inputs(1 + 2 * clicks, input);
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        inputs[i].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | (i == 0       ? MOUSEEVENTF_MOVE
-                                                       : i % 2 == 1 ? MOUSEEVENTF_LEFTDOWN
-                                                                    : MOUSEEVENTF_LEFTUP);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-HWND ShownWindowOf(DWORD processId, const char* windowClass) {
-    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
-         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        if (process == processId && ::IsWindowVisible(window)) {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
 bool NotifyIcon(HWND window, DWORD action) {
@@ -66,33 +36,22 @@ bool NotifyIcon(HWND window, DWORD action) {
     return ::Shell_NotifyIconA(action, &record) != FALSE;
 }
 
-bool DoubleClickTrayIconUntil(const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
-        HWND icon = nullptr;
-        RECT last{};
-        // Raised, and in the same place twice running.
-        if (WaitUntil([&] {
-                if ((icon = OnlyTrayIcon()) == nullptr) {
-                    return false;
-                }
-                ::SetWindowPos(::GetAncestor(icon, GA_ROOT), HWND_TOP, 0, 0, 0, 0,
-                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-                RECT rect;
-                ::GetWindowRect(icon, &rect);
-                const bool still = ::EqualRect(&rect, &last) != FALSE;
-                last = rect;
-                return still && ::WindowFromPoint({(rect.left + rect.right) / 2,
-                                                   (rect.top + rect.bottom) / 2}) == icon;
-            })) {
-            ClickMiddle(icon, 2);
-        }
-        WaitUntil(done, 1500);
-    }
-    return done();
+bool DoubleClickTrayIcon() {
+    HWND icon = nullptr;
+    return WaitUntil([&] { return (icon = OnlyTrayIcon()) != nullptr; }) &&
+           ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
 }
 
 HWND ShownWindow(const char* windowClass) {
-    return ShownWindowOf(::GetCurrentProcessId(), windowClass);
+    for (HWND window = ::FindWindowExA(nullptr, nullptr, windowClass, nullptr); window != nullptr;
+         window = ::FindWindowExA(nullptr, window, windowClass, nullptr)) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window)) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 testing::AssertionResult CloseMenuWithEsc() {
@@ -103,7 +62,18 @@ testing::AssertionResult CloseMenuWithEsc() {
 }
 
 void ClickOn(HWND window) {
-    ClickMiddle(window, 1);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    // Absolute coordinates run from 0 to 65535 across the screen.
+    input.mi.dx = MulDiv((rect.left + rect.right) / 2, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv((rect.top + rect.bottom) / 2, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    INPUT inputs[3] = {input, input, input};
+    inputs[0].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
+    ::SendInput(3, inputs, sizeof(INPUT));
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {
@@ -166,37 +136,6 @@ bool BringToFront(HWND window) {
     });
 }
 
-Notepad::Notepad() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    char commandLine[] = "notepad.exe";
-    if (::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &process_)) {
-        WaitUntil(
-            [&] {
-                window = ShownWindowOf(process_.dwProcessId, "Notepad");
-                edit = window ? ::FindWindowExA(window, nullptr, "Edit", nullptr) : nullptr;
-                return edit != nullptr;
-            },
-            10000);
-    }
-}
-
-Notepad::~Notepad() {
-    if (process_.hProcess != nullptr) {
-        ::TerminateProcess(process_.hProcess, 0);
-        ::WaitForSingleObject(process_.hProcess, 5000);
-        ::CloseHandle(process_.hThread);
-        ::CloseHandle(process_.hProcess);
-    }
-}
-
-bool Notepad::InFrontWith(const std::string& text, int selected) const {
-    ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    ::SendMessageA(edit, EM_SETSEL, 0, selected);
-    return BringToFront(window);
-}
-
 std::atomic<MessageLog*> MessageLog::active_{nullptr};
 
 MessageLog::MessageLog(std::initializer_list<UINT> messages) : messages_(messages) {
@@ -212,12 +151,14 @@ MessageLog::~MessageLog() {
     active_ = nullptr;
 }
 
-void MessageLog::Record(UINT message, WPARAM wParam) {
+bool MessageLog::Record(UINT message, WPARAM wParam) {
     std::lock_guard<std::mutex> lock(mutex_);
     lastMessage_ = std::chrono::steady_clock::now();
-    if (std::find(messages_.begin(), messages_.end(), message) != messages_.end()) {
-        entries_.push_back({message, wParam});
+    if (std::find(messages_.begin(), messages_.end(), message) == messages_.end()) {
+        return false;
     }
+    entries_.push_back({message, wParam});
+    return true;
 }
 
 LRESULT CALLBACK MessageLog::OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
@@ -230,8 +171,10 @@ LRESULT CALLBACK MessageLog::OnGetMessage(int code, WPARAM wParam, LPARAM lParam
 
 LRESULT CALLBACK MessageLog::OnCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
     if (MessageLog* log = active_; code == HC_ACTION && log != nullptr) {
-        log->Record(reinterpret_cast<const CWPSTRUCT*>(lParam)->message,
-                    reinterpret_cast<const CWPSTRUCT*>(lParam)->wParam);
+        const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (log->Record(msg->message, msg->wParam) && log->beforeSentMessage) {
+            log->beforeSentMessage({msg->message, msg->wParam});
+        }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }

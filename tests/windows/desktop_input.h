@@ -26,10 +26,10 @@ inline bool TrayIconShown(HWND window) {
     return NotifyIcon(window, NIM_MODIFY);
 }
 
-// Double-clicks with real mouse input on the one icon in Wine's stand-alone "Wine System Tray"
-// window until `done` holds: the tray window moves when the window manager maps it again, so a
-// click can land where the icon was.
-bool DoubleClickTrayIconUntil(const std::function<bool()>& done);
+// Double-clicks the one icon in Wine's stand-alone "Wine System Tray" window, by a message to
+// its window rather than the mouse: the tray tells the icon's owner as for a real click, and
+// no test depends on where the window manager has just put the tray window.
+bool DoubleClickTrayIcon();
 
 // A top-level window of this class that this process shows; null while none ("#32768": a menu).
 HWND ShownWindow(const char* windowClass);
@@ -57,24 +57,6 @@ bool SetClipboardText(const std::string& text);
 // Brings the window to the front until the system says it is there.
 bool BringToFront(HWND window);
 
-// Wine's own notepad, ended with the object (its text is thrown away).
-class Notepad {
-public:
-    Notepad();
-    ~Notepad();
-    Notepad(const Notepad&) = delete;
-    Notepad& operator=(const Notepad&) = delete;
-
-    // Puts notepad in front with `text` in it and [0, selected) of it selected.
-    bool InFrontWith(const std::string& text, int selected) const;
-
-    HWND window = nullptr;
-    HWND edit = nullptr;
-
-private:
-    PROCESS_INFORMATION process_{};
-};
-
 // The messages of interest that the current thread's windows handle, posted or sent, recorded
 // by hooks on that thread while the log lives (one log at a time). It also notes when the
 // thread last took up any message at all.
@@ -87,8 +69,6 @@ public:
 
     explicit MessageLog(std::initializer_list<UINT> messages = {});
     ~MessageLog();
-    MessageLog(const MessageLog&) = delete;
-    MessageLog& operator=(const MessageLog&) = delete;
 
     int Count(UINT message, const std::function<bool(const Entry&)>& match = nullptr) const;
     // Waits until `count` such messages have been taken up, then until the window's thread has
@@ -100,10 +80,13 @@ public:
     // the queue is empty, which would bring back a window hidden before that.
     bool WaitUntilQuiet() const;
 
+    // Called on the window's thread for each sent message of interest, before its handler.
+    std::function<void(const Entry&)> beforeSentMessage;
+
 private:
     static LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK OnCallWndProc(int code, WPARAM wParam, LPARAM lParam);
-    void Record(UINT message, WPARAM wParam);
+    bool Record(UINT message, WPARAM wParam); // true for a message of interest
 
     std::vector<UINT> messages_;
     std::vector<Entry> entries_;

@@ -1,4 +1,4 @@
-// The window's life in the notification area. One real double-click on Wine's tray window
+// The window's life in the notification area. One double-click through Wine's tray window
 // proves the icon's callback is wired; the other notifications are sent as the shell would.
 #include "desktop_input.h"
 #include "main_window_harness.h"
@@ -13,10 +13,13 @@
 namespace wrenquil {
 namespace {
 
-const std::string kCounterEmpty = "0 characters / 0 messages";
-
 bool Hidden(const Driver& d) {
     return !::IsWindowVisible(d.window) && TrayIconShown(d.window);
+}
+
+bool HideToTray(const Driver& d) {
+    d.Command(ID_MESSAGE_HIDE);
+    return WaitUntil([&] { return Hidden(d); });
 }
 
 // Tells the window of a mouse message on its icon; false when the handler did not return
@@ -55,67 +58,73 @@ bool Greyed(HMENU menu, UINT command) {
 TEST(Tray, HideRestoreTheTrayMenuAndExit) {
     MainWindowHarness harness;
     harness.LogInAtStart();
-    int iconAtTheEnd = -1; // unknown until the window has gone
-    const INT_PTR result = RunSettled(harness, [&](Driver& d) {
-        d.Type(IDC_MESSAGE, "hello there");
-        ASSERT_TRUE(d.Enabled(IDC_SEND));
-        ASSERT_FALSE(TrayIconShown(d.window));
+    std::atomic<HWND> window{nullptr};
+    std::atomic<int> iconAtTheEnd{-1}; // unknown until the window's last message
+    MessageLog log({WM_NCDESTROY});
+    // The main window's comes last, after its children's; the window still exists, so the
+    // probe does not depend on the shell noticing its end.
+    log.beforeSentMessage = [&](const MessageLog::Entry&) { iconAtTheEnd = TrayIconShown(window); };
+    const INT_PTR result = RunSettled(
+        harness,
+        [&](Driver& d) {
+            window = d.window;
+            d.Type(IDC_MESSAGE, "hello there");
+            ASSERT_TRUE(d.Enabled(IDC_SEND));
+            ASSERT_FALSE(TrayIconShown(d.window));
 
-        // Esc minimises, and minimising hides to the tray, emptying the box undoably.
-        ASSERT_TRUE(
-            PressKeysInUntil(d.window, IDC_MESSAGE, {VK_ESCAPE}, [&] { return Hidden(d); }));
-        EXPECT_EQ(d.Text(IDC_MESSAGE), "");
-        EXPECT_EQ(d.Status(1), kCounterEmpty);
-        EXPECT_FALSE(d.Enabled(IDC_SEND));
+            // Esc minimises, and minimising hides to the tray, emptying the box undoably.
+            ASSERT_TRUE(
+                PressKeysInUntil(d.window, IDC_MESSAGE, {VK_ESCAPE}, [&] { return Hidden(d); }));
+            EXPECT_EQ(d.Text(IDC_MESSAGE), "");
+            EXPECT_EQ(d.Status(1), "0 characters / 0 messages");
+            EXPECT_FALSE(d.Enabled(IDC_SEND));
 
-        for (const UINT other :
-             {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
-              WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK}) {
-            EXPECT_TRUE(Notify(d, other) && Hidden(d)) << "mouse message " << other;
-        }
-        RestartShell(d);
-        EXPECT_TRUE(TrayIconShown(d.window)) << "the hidden window's icon after a restart";
-
-        ASSERT_TRUE(DoubleClickTrayIconUntil([&] { return d.Restored(); }));
-        EXPECT_FALSE(TrayIconShown(d.window));
-        EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_CONTROL, 'Z'},
-                                     [&] { return d.Text(IDC_MESSAGE) == "hello there"; }));
-        EXPECT_EQ(d.Status(1), "11 characters / 1 message");
-        EXPECT_TRUE(d.Enabled(IDC_SEND));
-        RestartShell(d);
-        EXPECT_FALSE(TrayIconShown(d.window)) << "the shown window's icon after a restart";
-
-        d.Command(ID_MESSAGE_HIDE);
-        ASSERT_TRUE(WaitUntil([&] { return Hidden(d); }));
-        // A text set without a change notification leaves the counter behind.
-        ::SendMessageA(d.Item(IDC_MESSAGE), WM_SETTEXT, 0,
-                       reinterpret_cast<LPARAM>(std::string(161, 'r').c_str()));
-        for (const bool loggedIn : {true, false}) {
-            SCOPED_TRACE(loggedIn ? "logged in" : "logged out");
-            HMENU menu = OpenTrayMenu(d);
-            ASSERT_NE(menu, nullptr);
-            EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), UINT(ID_TRAY_RESTORE));
-            EXPECT_EQ(Greyed(menu, ID_TRAY_LOGIN), loggedIn);
-            EXPECT_EQ(Greyed(menu, ID_TRAY_LOGOFF), !loggedIn);
-            if (loggedIn) {
-                ASSERT_TRUE(Choose('F'));
-                EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
-                EXPECT_TRUE(Hidden(d));
+            for (const UINT other :
+                 {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
+                  WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK}) {
+                EXPECT_TRUE(Notify(d, other) && Hidden(d)) << "mouse message " << other;
             }
-        }
-        ASSERT_TRUE(Choose('R'));
-        ASSERT_TRUE(WaitUntil([&] { return d.Restored(); }));
-        EXPECT_FALSE(TrayIconShown(d.window));
-        EXPECT_TRUE(WaitUntil([&] { return d.Status(1) == "161 characters / 2 messages"; }));
 
-        d.Command(ID_MESSAGE_HIDE);
-        ASSERT_TRUE(WaitUntil([&] { return Hidden(d); }));
-        ASSERT_NE(OpenTrayMenu(d), nullptr);
-        ASSERT_TRUE(Choose('X'));
-        // The dialog object, which would take the icon away too, outlives the script.
-        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.window); }));
-        iconAtTheEnd = TrayIconShown(d.window);
-    });
+            RestartShell(d);
+            EXPECT_TRUE(TrayIconShown(d.window)) << "the hidden window's icon after a restart";
+
+            ASSERT_TRUE(DoubleClickTrayIcon());
+            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); }));
+            EXPECT_FALSE(TrayIconShown(d.window));
+            EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_CONTROL, 'Z'},
+                                         [&] { return d.Text(IDC_MESSAGE) == "hello there"; }));
+            EXPECT_EQ(d.Status(1), "11 characters / 1 message");
+            RestartShell(d);
+            EXPECT_FALSE(TrayIconShown(d.window)) << "the shown window's icon after a restart";
+
+            ASSERT_TRUE(HideToTray(d));
+            // A text set without a change notification leaves the counter behind.
+            ::SendMessageA(d.Item(IDC_MESSAGE), WM_SETTEXT, 0,
+                           reinterpret_cast<LPARAM>(std::string(161, 'r').c_str()));
+            for (const bool loggedIn : {true, false}) {
+                SCOPED_TRACE(loggedIn ? "logged in" : "logged out");
+                HMENU menu = OpenTrayMenu(d);
+                ASSERT_NE(menu, nullptr);
+                EXPECT_EQ(::GetMenuDefaultItem(menu, FALSE, 0), UINT(ID_TRAY_RESTORE));
+                EXPECT_EQ(Greyed(menu, ID_TRAY_LOGIN), loggedIn);
+                EXPECT_EQ(Greyed(menu, ID_TRAY_LOGOFF), !loggedIn);
+                if (loggedIn) {
+                    ASSERT_TRUE(Choose('F'));
+                    EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
+                    EXPECT_TRUE(Hidden(d));
+                }
+            }
+            ASSERT_TRUE(Choose('R'));
+            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); }));
+            EXPECT_FALSE(TrayIconShown(d.window));
+            EXPECT_TRUE(WaitUntil([&] { return d.Status(1) == "161 characters / 2 messages"; }));
+
+            ASSERT_TRUE(HideToTray(d));
+            ASSERT_NE(OpenTrayMenu(d), nullptr);
+            ASSERT_TRUE(Choose('X'));
+            EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.window); }));
+        },
+        &log);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(iconAtTheEnd, 0);
 }
