@@ -76,17 +76,19 @@ HWND Capture::edit = nullptr;
 // with its light on and off, another hot key's message, and nothing selected.
 TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
     MainWindowHarness harness;
-    MessageLog log({WM_HOTKEY});
+    MessageLog log({WM_HOTKEY, WM_APP});
     RunSettled(
         harness,
         [&](Driver& d) {
-            // In front the key does nothing: a capture would copy the box's selected text over
-            // the clipboard, which a second start's paste then shows.
+            // In front the key does nothing. A capture would copy the box's selection with keys
+            // that wait behind its handler (and a posted message) over the clipboard, which a
+            // second start's paste then shows.
             d.Type(IDC_MESSAGE, "mine");
             ASSERT_TRUE(SetClipboardText("clip"));
             ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_SCROLL},
                                          [&] { return log.Count(WM_HOTKEY) > 0; }));
-            ASSERT_TRUE(log.WaitFor(d.window, WM_HOTKEY, 1));
+            ::PostMessageA(d.window, WM_APP, 0, 0);
+            ASSERT_TRUE(log.WaitFor(d.window, WM_APP, 1) && log.WaitUntilQuiet());
             EXPECT_TRUE(WaitUntil(ScrollLockLit)); // as the key left it
             ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 4, 4);
             ::PostMessageA(d.window, WM_PASTECLIPBOARD, 0, 0);
