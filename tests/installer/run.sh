@@ -4,10 +4,5 @@
 # it, on a display of their own. No network: the installed program is never asked to send.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-repo=$(cd "$here/../.." && pwd)
-mkdir -p "$repo/build"
-scratch=$(mktemp -d "$repo/build/installer-test.XXXXXX")
-export WRENQUIL_INSTALLER_SCRATCH=$scratch
-trap 'rm -rf "$scratch"' EXIT
-"$repo/scripts/wine-env.sh" --display --own-prefix install \
+exec "$here/../../scripts/wine-env.sh" --display --own-prefix install \
   python3 "$here/run_installer_tests.py" "$@"

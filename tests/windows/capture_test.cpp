@@ -1,4 +1,5 @@
-// The capture hot key, pressed for real while Wine's notepad is in front with a selection.
+// The capture hot key, pressed for real while Wine's notepad is in front with a selection, and
+// the paste a second start asks for.
 #include "desktop_input.h"
 #include "main_window_harness.h"
 
@@ -7,200 +8,155 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace wrenquil {
 namespace {
 
+bool ScrollLockLit() {
+    return (::GetKeyState(VK_SCROLL) & 1) != 0;
+}
+
 class Capture : public testing::Test {
 protected:
-    // One notepad for the suite: starting it costs more than a capture.
-    static void SetUpTestSuite() { notepad = std::make_unique<Notepad>(); }
-    static void TearDownTestSuite() { notepad.reset(); }
+    // Wine's notepad, one for the suite: starting it costs more than a capture.
+    static void SetUpTestSuite() {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        char commandLine[] = "notepad.exe";
+        ::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &notepad);
+        WaitUntil(
+            [] {
+                return (edit = ::FindWindowExA(::FindWindowA("Notepad", nullptr), nullptr, "Edit",
+                                               nullptr)) != nullptr;
+            },
+            10000);
+    }
+    static void TearDownTestSuite() {
+        ::TerminateProcess(notepad.hProcess, 0);
+        ::WaitForSingleObject(notepad.hProcess, 5000);
+        ::CloseHandle(notepad.hThread);
+        ::CloseHandle(notepad.hProcess);
+    }
 
     void SetUp() override {
-        ASSERT_TRUE(notepad->Started());
+        ASSERT_NE(edit, nullptr) << "notepad did not start";
         // Before any window holds them: a key left registered elsewhere would not reach ours.
-        keysFree_ = HotKeyFree(0, VK_SCROLL) && HotKeyFree(MOD_CONTROL | MOD_ALT, 'A');
-        ASSERT_TRUE(keysFree_) << "Scroll Lock or Ctrl+Alt+A is held by a registration left "
-                                  "behind; pressing it could crash Wine's server";
-        ASSERT_TRUE(SetScrollLock(false));
-    }
-    // Leaves the light off for whatever runs next.
-    void TearDown() override {
-        if (keysFree_) {
-            EXPECT_TRUE(SetScrollLock(false));
-        }
+        ASSERT_TRUE(HotKeyFree(0, VK_SCROLL) && HotKeyFree(MOD_CONTROL | MOD_ALT, 'A'))
+            << "Scroll Lock or Ctrl+Alt+A is held by a registration left behind; pressing it "
+               "could crash Wine's server";
+        ASSERT_TRUE(PressKeysUntil({VK_SCROLL}, [] { return !ScrollLockLit(); }));
     }
 
-    // Hides the window to the tray, then puts notepad in front with `text` selected.
-    static void HideBehindNotepad(const Driver& d, const std::string& text) {
+    // Hides the window and puts notepad in front with `selection` selected.
+    static void HideBehindNotepad(const Driver& d, const std::string& selection) {
         d.Command(ID_MESSAGE_HIDE);
         ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(d.window); }));
-        notepad->Select(text + " and more", 0, static_cast<int>(text.size()));
-        ASSERT_TRUE(BringToFront(notepad->window));
+        ::SendMessageA(edit, WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>((selection + " and more").c_str()));
+        ::SendMessageA(edit, EM_SETSEL, 0, selection.size());
+        ASSERT_TRUE(BringToFront(::GetParent(edit)));
+    }
+    // Waits for the window to come back from a capture and its thread to go idle, then
+    // expects `expected` in its box.
+    static void ExpectCaptured(const Driver& d, const MessageLog& log,
+                               const std::string& expected) {
+        ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << "box: " << d.Text(IDC_MESSAGE);
+        EXPECT_TRUE(log.WaitUntilQuiet());
+        EXPECT_EQ(d.Text(IDC_MESSAGE), expected);
     }
 
-    static std::unique_ptr<Notepad> notepad;
-
-private:
-    bool keysFree_ = false;
+    static PROCESS_INFORMATION notepad;
+    static HWND edit;
 };
 
-std::unique_ptr<Notepad> Capture::notepad;
+PROCESS_INFORMATION Capture::notepad{};
+HWND Capture::edit = nullptr;
 
-TEST_F(Capture, HotKeyBringsTheWindowBackWithTheSelectionAndLeavesScrollLockOff) {
-    // The key itself toggles the light: pressed from off it would stay on but for the capture.
-    for (const bool scrollLockBefore : {false, true}) {
-        const char* row = scrollLockBefore ? "Scroll Lock on before" : "Scroll Lock off before";
-        SCOPED_TRACE(row);
-        ASSERT_TRUE(SetScrollLock(scrollLockBefore)); // before the window holds the key
-        MainWindowHarness harness;
-        harness.LogInAtStart();
-        RunSettled(harness, [&](Driver& d) {
-            SCOPED_TRACE(row); // the script runs on a thread of its own
-            HideBehindNotepad(d, "captured");
-            ASSERT_FALSE(d.Enabled(IDC_SEND));
-
-            PressKeys({VK_SCROLL});
-            ASSERT_TRUE(WaitUntil([&] {
-                return d.Restored() && d.Text(IDC_MESSAGE) == "captured";
-            })) << WindowState(d.window)
-                << "; box: " << d.Text(IDC_MESSAGE) << "; clipboard: " << ClipboardText();
-            EXPECT_EQ(d.Status(1), "8 characters / 1 message");
-            EXPECT_TRUE(d.Enabled(IDC_SEND));
-            EXPECT_EQ(ClipboardText(), "captured");
-            EXPECT_TRUE(WaitUntil([] { return !ScrollLockOn(); }));
-        });
-    }
-}
-
-TEST_F(Capture, HotKeyDoesNothingWhileTheWindowIsInFront) {
+// Scroll Lock, the built-in key, in turn: in front (and the paste a second start asks for),
+// with its light on and off, another hot key's message, and nothing selected.
+TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
     MainWindowHarness harness;
-    MessageLog log({WM_HOTKEY});
+    MessageLog log({WM_HOTKEY, WM_APP});
     RunSettled(
         harness,
         [&](Driver& d) {
-            // A capture here would copy nothing and paste the clipboard at the caret.
+            // In front the key does nothing. A capture would copy the box's selection with keys
+            // that wait behind its handler (and a posted message) over the clipboard, which a
+            // second start's paste then shows.
             d.Type(IDC_MESSAGE, "mine");
             ASSERT_TRUE(SetClipboardText("clip"));
-            ::PostMessageA(d.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.Item(IDC_MESSAGE)),
-                           TRUE);
-            // Focusing selects the whole text; the caret goes to the end after that.
-            ASSERT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(IDC_MESSAGE); }));
+            ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_SCROLL},
+                                         [&] { return log.Count(WM_HOTKEY) > 0; }));
+            ::PostMessageA(d.window, WM_APP, 0, 0);
+            ASSERT_TRUE(log.WaitFor(d.window, WM_APP, 1) && log.WaitUntilQuiet());
+            EXPECT_TRUE(WaitUntil(ScrollLockLit)); // as the key left it
             ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 4, 4);
+            ::PostMessageA(d.window, WM_PASTECLIPBOARD, 0, 0);
+            EXPECT_TRUE(WaitUntil([&] {
+                return d.Text(IDC_MESSAGE) == "mineclip" &&
+                       d.Status(1) == "8 characters / 1 message";
+            })) << d.Text(IDC_MESSAGE);
 
-            PressKeys({VK_SCROLL});
-            ASSERT_TRUE(log.WaitFor(d.window, WM_HOTKEY, 1));
-            EXPECT_EQ(d.Text(IDC_MESSAGE), "mine");
-            EXPECT_EQ(ClipboardText(), "clip");
-            EXPECT_TRUE(WaitUntil(ScrollLockOn)); // as the key left it
-        },
-        &log);
-}
+            // The key turns the light off from on, on from off: the capture leaves it off.
+            for (const char* selection : {"light on before", "light off before"}) {
+                SCOPED_TRACE(selection);
+                HideBehindNotepad(d, selection);
+                PressKeys({VK_SCROLL});
+                ExpectCaptured(d, log, selection);
+                EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); }));
+            }
+            EXPECT_EQ(d.Status(1), "16 characters / 1 message");
 
-TEST_F(Capture, HotKeyMessageOfAnotherIdDoesNothing) {
-    MainWindowHarness harness;
-    MessageLog log({WM_HOTKEY});
-    RunSettled(
-        harness,
-        [&](Driver& d) {
-            ASSERT_TRUE(SetClipboardText("clip"));
-            HideBehindNotepad(d, "selected");
-            auto withId = [](WPARAM id) {
-                return [id](const MessageLog::Entry& e) { return e.wParam == id; };
-            };
-
-            ::PostMessageA(d.window, WM_HOTKEY, 1, MAKELPARAM(0, VK_SCROLL));
-            ASSERT_TRUE(log.WaitFor(d.window, WM_HOTKEY, 1, withId(1)));
+            // A hot key's message with another id does nothing; with the capture's it captures.
+            // Sent, so each returns once its capture, if any, is over.
+            HideBehindNotepad(d, "sent");
+            ::SendMessageA(d.window, WM_HOTKEY, 1, MAKELPARAM(0, VK_SCROLL));
             EXPECT_FALSE(::IsWindowVisible(d.window));
-            EXPECT_EQ(d.Text(IDC_MESSAGE), "");
-            EXPECT_EQ(ClipboardText(), "clip");
+            ::SendMessageA(d.window, WM_HOTKEY, 0, MAKELPARAM(0, VK_SCROLL));
+            ExpectCaptured(d, log, "sent");
 
-            // The same message with the capture's id does capture.
-            ::PostMessageA(d.window, WM_HOTKEY, 0, MAKELPARAM(0, VK_SCROLL));
-            EXPECT_TRUE(
-                WaitUntil([&] { return d.Restored() && d.Text(IDC_MESSAGE) == "selected"; }));
+            // Nothing copied: the clipboard's older text (a password, say) is not pasted.
+            ASSERT_TRUE(SetClipboardText("hunter2"));
+            HideBehindNotepad(d, "");
+            PressKeys({VK_SCROLL});
+            ExpectCaptured(d, log, "");
         },
         &log);
 }
 
+// Ctrl+Alt+A stored: Scroll Lock does nothing, Ctrl+Alt+A captures once the user lets go of
+// its keys, and never pastes the clipboard's older text.
 TEST_F(Capture, AStoredHotKeyTakesThePlaceOfScrollLock) {
     MainWindowHarness harness;
-    harness.settings.WriteNumber("HotKey", 0x60041); // Ctrl+Alt+A
+    harness.settings.WriteNumber("HotKey", 0x60041);
     MessageLog log({WM_HOTKEY});
     RunSettled(
         harness,
         [&](Driver& d) {
             HideBehindNotepad(d, "stored");
-
             PressKeys({VK_SCROLL});
-            ASSERT_TRUE(WaitUntil(ScrollLockOn)); // the key has gone through
+            ASSERT_TRUE(WaitUntil(ScrollLockLit)); // the key has gone through
             PressKeys({VK_CONTROL, VK_MENU, 'A'});
-            ASSERT_TRUE(WaitUntil([&] { return d.Restored() && d.Text(IDC_MESSAGE) == "stored"; }));
-            EXPECT_EQ(log.Count(WM_HOTKEY), 1);                     // Ctrl+Alt+A's alone
-            EXPECT_TRUE(WaitUntil([] { return !ScrollLockOn(); })); // the capture turned it off
+            ExpectCaptured(d, log, "stored");
+            EXPECT_EQ(log.Count(WM_HOTKEY), 1);                      // Ctrl+Alt+A's alone
+            EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); })); // the capture turned it off
+
+            ASSERT_TRUE(SetClipboardText("hunter2"));
+            HideBehindNotepad(d, "held");
+            for (const BYTE key : {BYTE(VK_CONTROL), BYTE(VK_MENU), BYTE('A')}) {
+                ::keybd_event(key, 0, 0, 0);
+            }
+            ::keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
+            ::Sleep(700); // the user's hand, not a wait for the program
+            ::keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+            ::keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); }));
+            EXPECT_TRUE(log.WaitUntilQuiet()); // the capture has returned
+            // Under Wine the copy can miss a selection made just before; never the old text.
+            const std::string box = d.Text(IDC_MESSAGE);
+            EXPECT_TRUE(box == "held" || box.empty()) << box;
         },
         &log);
-}
-
-// The capture pastes what its own copy put on the clipboard, or nothing: never the text that
-// was there before, with nothing selected or with the hot key's modifiers held while it copies.
-TEST_F(Capture, PastesOnlyWhatItsOwnCopyPutOnTheClipboard) {
-    struct Case {
-        const char* name;
-        const char* selection; // in notepad; empty: nothing selected
-        bool ctrlAltAHeld;     // the hot key Ctrl+Alt+A, held a while; otherwise Scroll Lock
-        bool selectionMayBeMissed;
-    } cases[] = {
-        {"nothing selected", "", false, false},
-        {"Ctrl+Alt+A held over a selection", "held", true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        MainWindowHarness harness;
-        if (c.ctrlAltAHeld) {
-            harness.settings.WriteNumber("HotKey", 0x60041);
-        }
-        RunSettled(harness, [&](Driver& d) {
-            SCOPED_TRACE(c.name);
-            ASSERT_TRUE(SetClipboardText("hunter2"));
-            HideBehindNotepad(d, c.selection);
-            if (c.ctrlAltAHeld) {
-                for (const int key : {VK_CONTROL, VK_MENU, int('A')}) {
-                    ::keybd_event(static_cast<BYTE>(key), 0, 0, 0);
-                }
-                ::keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
-                ::Sleep(700); // the user's hand, not a wait for the program
-                ::keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-                ::keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-            } else {
-                PressKeys({VK_SCROLL});
-            }
-            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << WindowState(d.window);
-            ::SendMessageA(d.window, WM_NULL, 0, 0); // the capture has returned
-            const std::string box = d.Text(IDC_MESSAGE);
-            if (c.selectionMayBeMissed && box.empty()) {
-                return;
-            }
-            EXPECT_EQ(box, c.selection) << "clipboard: " << ClipboardText();
-        });
-    }
-}
-
-// What a second start asks of the running window.
-TEST(ClipboardPaste, PasteClipboardMessagePastesAndRecounts) {
-    MainWindowHarness harness;
-    harness.LogInAtStart();
-    RunSettled(harness, [&](Driver& d) {
-        ASSERT_TRUE(SetClipboardText(std::string(161, 'p')));
-        ASSERT_FALSE(d.Enabled(IDC_SEND));
-        ::PostMessageA(d.window, WM_PASTECLIPBOARD, 0, 0);
-        ASSERT_TRUE(WaitUntil([&] { return d.Text(IDC_MESSAGE) == std::string(161, 'p'); }));
-        ::SendMessageA(d.window, WM_NULL, 0, 0); // the handler has returned
-        EXPECT_EQ(d.Status(1), "161 characters / 2 messages");
-        EXPECT_TRUE(d.Enabled(IDC_SEND));
-    });
 }
 
 } // namespace

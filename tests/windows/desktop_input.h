@@ -1,12 +1,15 @@
-// What the tray and capture tests do from outside the main window: real mouse and keyboard
-// input, the tray icon as the shell shows it, the clipboard, Wine's notepad as the program in
-// front, and a log of the messages the window's thread handles.
+// What the tests do from outside the main window: real mouse and keyboard input, the tray icon
+// as the shell shows it, the clipboard, Wine's notepad as the program in front, and a log of
+// the messages the window's thread handles.
 #pragma once
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <initializer_list>
@@ -16,29 +19,20 @@
 
 namespace wrenquil {
 
+// Asks the shell to do `action` (NIM_MODIFY, NIM_DELETE) to the window's icon; true when it did.
+bool NotifyIcon(HWND window, DWORD action);
 // True while the shell holds the window's icon: modifying an absent icon fails.
-bool TrayIconShown(HWND window);
+inline bool TrayIconShown(HWND window) {
+    return NotifyIcon(window, NIM_MODIFY);
+}
 
-class MessageLog;
+// Double-clicks the one icon in Wine's stand-alone "Wine System Tray" window, by a message to
+// its window rather than the mouse: the tray tells the icon's owner as for a real click, and
+// no test depends on where the window manager has just put the tray window.
+bool DoubleClickTrayIcon();
 
-enum class MouseClick { Single, Double, Right };
-
-// Clicks on the one icon shown in Wine's stand-alone "Wine System Tray" window with real mouse
-// input, after raising that window, until `log` (which must record WM_TRAYNOTIFY) shows that
-// `owner` has been told of the click: the tray window moves when the window manager maps it
-// again, so a click can land where the icon was.
-testing::AssertionResult ClickTrayIcon(MouseClick click, HWND owner, const MessageLog& log);
-
-// What a failed wait shows: the window's state, its icon, and the window in front.
-std::string WindowState(HWND window);
-
-// A top-level window of this class that this process shows; null while none.
+// A top-level window of this class that this process shows; null while none ("#32768": a menu).
 HWND ShownWindow(const char* windowClass);
-// The pop-up menu this process shows (window class "#32768") and its menu; null while none.
-HWND ShownPopupMenu();
-HMENU MenuOf(HWND popupMenuWindow);
-// Chooses the command from the open pop-up menu with a real mouse click on its item.
-testing::AssertionResult ClickMenuItem(UINT command);
 // Closes the open pop-up menu with real Esc presses.
 testing::AssertionResult CloseMenuWithEsc();
 
@@ -59,58 +53,28 @@ bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
 // Wine server: the capture tests check before they press.
 bool HotKeyFree(UINT modifiers, UINT key);
 
-bool ScrollLockOn();
-// Presses Scroll Lock until its light is as asked.
-bool SetScrollLock(bool on);
-
 bool SetClipboardText(const std::string& text);
-std::string ClipboardText();
-
 // Brings the window to the front until the system says it is there.
 bool BringToFront(HWND window);
 
-// Wine's own notepad: started, given a selection, and ended (its text is thrown away).
-class Notepad {
-public:
-    Notepad();
-    ~Notepad();
-    Notepad(const Notepad&) = delete;
-    Notepad& operator=(const Notepad&) = delete;
-
-    bool Started() const { return edit != nullptr; }
-    // Sets the text and selects [start, end) of it.
-    void Select(const std::string& text, int start, int end) const;
-
-    HWND window = nullptr;
-    HWND edit = nullptr;
-
-private:
-    PROCESS_INFORMATION process_{};
-};
-
 // The messages of interest that the current thread's windows handle, posted or sent, recorded
-// by hooks on that thread for as long as the log lives (one log at a time). It also notes when
-// the thread last took up any message at all.
+// by hooks on that thread while the log lives (one log at a time). It also notes when the
+// thread last took up any message at all.
 class MessageLog {
 public:
     struct Entry {
-        HWND window;
         UINT message;
         WPARAM wParam;
-        LPARAM lParam;
     };
 
     explicit MessageLog(std::initializer_list<UINT> messages = {});
     ~MessageLog();
-    MessageLog(const MessageLog&) = delete;
-    MessageLog& operator=(const MessageLog&) = delete;
 
     int Count(UINT message, const std::function<bool(const Entry&)>& match = nullptr) const;
     // Waits until `count` such messages have been taken up, then until the window's thread has
     // finished handling them.
     bool WaitFor(HWND window, UINT message, int count,
                  const std::function<bool(const Entry&)>& match = nullptr) const;
-
     // Waits until the thread has taken up no message for a while: it has then found its queue
     // empty at least once. Wine's dialog loop shows its dialog (SW_SHOWNORMAL) the first time
     // the queue is empty, which would bring back a window hidden before that.
@@ -122,15 +86,14 @@ public:
 private:
     static LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK OnCallWndProc(int code, WPARAM wParam, LPARAM lParam);
-    void Record(const Entry& entry);
+    bool Record(UINT message, WPARAM wParam); // true for a message of interest
 
     std::vector<UINT> messages_;
     std::vector<Entry> entries_;
     std::chrono::steady_clock::time_point lastMessage_ = std::chrono::steady_clock::now();
     mutable std::mutex mutex_;
-    HHOOK getMessageHook_ = nullptr;
-    HHOOK callWndProcHook_ = nullptr;
-    static MessageLog* active_;
+    HHOOK hooks_[2] = {};
+    static std::atomic<MessageLog*> active_;
 };
 
 class MainWindowHarness;

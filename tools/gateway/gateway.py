@@ -17,7 +17,7 @@ import threading
 import time
 
 SCENARIOS = ("ok", "fail", "html500", "redirect", "big", "lines", "reset", "hang", "close",
-             "silent", "slow", "flood", "trickle")
+             "silent", "slow", "flood", "trickle", "echo")
 CONTROL_PATH = "/control/scenario"
 MAX_HEAD = 64 * 1024      # a longer request head is dropped without an answer
 IO_TIMEOUT = 10.0         # per socket operation: a stalled client cannot pin a thread
@@ -227,7 +227,7 @@ class Gateway:
             elif scenario in ("flood", "trickle"):
                 self.stream(tls, scenario)
             elif scenario != "close":
-                tls.sendall(self.reply(scenario))
+                tls.sendall(self.reply(scenario, head))
             self.close_tls(tls)
         finally:
             tls.close()
@@ -290,7 +290,9 @@ class Gateway:
                 self.log.write(json.dumps(entry) + "\n")
                 self.log.flush()  # written before the answer, so a client can read it at once
 
-    def reply(self, scenario):
+    def reply(self, scenario, head):
+        if scenario == "echo":  # what came, for a client to check without reading the log
+            return response("200 OK", head.decode("latin-1"))
         if scenario == "ok":
             return response("200 OK", "1|Message sent")
         if scenario == "fail":
