@@ -23,20 +23,6 @@ CASES = []  # (name, function, arguments)
 case = case_registrar(CASES)
 
 
-# The program's name in the registry is its file's name without the extension. Only the empty
-# Preferences key, created at start: nothing is written on the way out.
-@case("the registry key follows the exe name: {0}", rows=[("Text Sender.exe", "Text Sender")])
-def registry_key_follows_exe_name(file_name, app_name):
-    COPIES.mkdir(parents=True, exist_ok=True)
-    copy = COPIES / file_name
-    shutil.copyfile(DEMO_EXE, copy)
-    with RunningProgram(copy) as program:
-        program.close()
-    _, out, _ = wine("reg", "query", COMPANY_KEY, "/s")
-    key = r"HKEY_CURRENT_USER\Software\Halvory Limited" + "\\" + app_name
-    expect_equal(out.split("\r\n"), ["", key, "", key + r"\Preferences", "", ""], "registry")
-
-
 @case("a second start hands the clipboard to the first, minimised")
 def second_start_hands_over():
     clipboard, counter = "n" * 161, "161 characters / 2 messages"
@@ -95,18 +81,25 @@ def second_start_finds_its_own_window(situation):
 
 
 # Only a command line that ends in " -c" pastes; GetCommandLine is the exe path and the
-# arguments joined by blanks.
-@case("start with arguments '{0}': {1}", rows=[("-x -c", "pastes"), ("-c -x", "does not paste")])
-def paste_switch(arguments, outcome):
+# arguments joined by blanks. The program's name in the registry is its file's name without the
+# extension; only the empty Preferences key is made, at start: nothing is written on the way out.
+@case("{0} started with '{1}': {2}", rows=[("Wrenquil.exe", "-x -c", "pastes"),
+                                           ("Text Sender.exe", "-c -x", "does not paste")])
+def start_with_arguments(file_name, arguments, outcome):
     pastes = outcome == "pastes"
     clipboard = "Pasted at start"
     probe("set-clipboard", clipboard)
-    with RunningProgram(DEMO_EXE, *arguments.split()) as program:
+    COPIES.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(DEMO_EXE, COPIES / file_name)
+    with RunningProgram(COPIES / file_name, *arguments.split()) as program:
         # The paste happens before the window is first shown: no waiting needed.
         expect_equal(probe("text", "IDC_MESSAGE"), clipboard if pastes else "", "message box")
         expect_equal(probe("status", "1"),
                      "15 characters / 1 message" if pastes else EMPTY_COUNTER, "counter")
         program.close()
+    _, out, _ = wine("reg", "query", COMPANY_KEY, "/s")
+    key = r"HKEY_CURRENT_USER\Software\Halvory Limited" + "\\" + file_name[:-len(".exe")]
+    expect_equal(out.split("\r\n"), ["", key, "", key + r"\Preferences", "", ""], "registry")
 
 
 # Every value is percent-encoded: the gateway decodes them back to what was typed.
