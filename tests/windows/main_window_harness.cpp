@@ -74,24 +74,6 @@ void Driver::Type(int id, const std::string& text) const {
     ::SendMessageA(Item(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void Driver::Key(int id, BYTE key) const {
-    // Real key strokes, to the box that has the focus, as a user types them.
-    ::PostMessageA(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
-    WaitUntil([&] { return FocusOf(window) == Item(id); });
-    ::keybd_event(key, 0, 0, 0);
-    ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-}
-
-bool Driver::KeyUntil(int id, BYTE key, const std::function<bool()>& done) const {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        Key(id, key);
-        if (WaitUntil(done, 1500)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 HWND Driver::WaitForDialog(const char* caption) const {
     HWND found = nullptr;
     WaitUntil([&] {

@@ -46,10 +46,6 @@ public:
     void Type(int id, const std::string& text) const;
     // Posted, so a command that opens a modal dialog does not hold up the driver.
     void Command(int id) const { ::PostMessageA(window, WM_COMMAND, id, 0); }
-    void Key(int id, BYTE key) const;
-    // Presses the key until `done` holds (at most a few times): under Wine a synthesised key
-    // can be lost while the window manager is still settling the focus.
-    bool KeyUntil(int id, BYTE key, const std::function<bool()>& done) const;
     // A dialog or message box of this process with the given caption, once it is shown.
     HWND WaitForDialog(const char* caption) const;
     // The text of a message box.

@@ -223,8 +223,8 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
     RunSettled(harness, [&](Driver& d) {
         HWND box = d.Item(IDC_MOBILE);
         d.Type(IDC_MOBILE, "1234567890123");
-        ASSERT_TRUE(d.KeyUntil(IDC_MOBILE, VK_END,
-                               [&] { return Selection(box) == std::pair(13ul, 13ul); }));
+        ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MOBILE, {VK_END},
+                                     [&] { return Selection(box) == std::pair(13ul, 13ul); }));
         TypeKeys({VK_RETURN, '4', '5', '6', VK_BACK}); // the 6 refused, the 5 taken back
         EXPECT_TRUE(WaitUntil([&] { return d.Text(IDC_MOBILE) == "12345678901234"; }))
             << d.Text(IDC_MOBILE);
@@ -265,8 +265,9 @@ TEST(MainWindow, EscMinimisesFromEitherBoxAndKeepsTheMessage) {
         d.Type(IDC_MESSAGE, "keep me");
         for (const int box : {IDC_MOBILE, IDC_MESSAGE}) {
             ASSERT_TRUE(BringToFront(d.window));
-            EXPECT_TRUE(d.KeyUntil(box, VK_ESCAPE, [&] { return ::IsIconic(d.window) != FALSE; }))
-                << box;
+            EXPECT_TRUE(PressKeysInUntil(d.window, box, {VK_ESCAPE}, [&] {
+                return ::IsIconic(d.window) != FALSE;
+            })) << box;
             EXPECT_EQ(d.Text(IDC_MESSAGE), "keep me");
             ::ShowWindow(d.window, SW_RESTORE);
         }
