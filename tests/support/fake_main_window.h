@@ -19,12 +19,10 @@ public:
         sendButton = menu[ID_MESSAGE_SEND] = sendOn;
     }
 
-    std::string messageText;
-    std::string mobileText;
+    std::string messageText, mobileText;
     bool sendButton;
-    std::map<int, bool> menu;                       // the Message menu's items that were set
-    std::string status[2] = {kNotLoggedInText, ""}; // as the main window's creation leaves it
-    bool messageFocused = false;
+    std::map<int, bool> menu;                 // the Message menu's items that were set
+    std::string status[2];                    // the status bar's parts
     std::string shown;                        // dialogs and message boxes, in order
     int loginResult = 1;                      // the Login dialog's; accepted (0) as "ann" with "pw"
     PreferencesOutcome preferences;           // what the Preferences dialog hands back
@@ -52,7 +50,7 @@ public:
     }
     std::string MessageText() override { return messageText; }
     std::string MobileText() override { return mobileText; }
-    void FocusMessageBox() override { messageFocused = true; }
+    void FocusMessageBox() override {}
     void HandleInputMadeWhileBusy() override { sendWhenBusy = Send(); }
     void ShowMessage(const std::string& text, const std::string& caption) override {
         shown += caption + ": " + text;

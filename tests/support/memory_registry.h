@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ namespace wrenquil {
 
 class MemoryRegistry final : public RegistryApi {
 public:
+    using Value = std::pair<std::uint32_t, std::vector<std::uint8_t>>; // its type and bytes
+
     RegStatus OpenKey(RegKey parent, const std::string& subKey, std::uint32_t access,
                       RegKey* key) override {
         return Open(parent, subKey, access, false, key);
@@ -65,6 +68,16 @@ public:
     // access denied, as for a user without administrative rights.
     void DenyWrite(const std::string& path) { denied_.insert(Lower(path)); }
     std::size_t OpenHandleCount() const { return handles_.size(); }
+    // A value by its key's whole path ("HKCU\\Software\\..."), as another program would
+    // set or find it; putting one creates its key.
+    void Put(const std::string& path, const std::string& name, const Value& value) {
+        keys_.insert(Lower(path));
+        values_[Lower(path + "|" + name)] = value;
+    }
+    std::optional<Value> Get(const std::string& path, const std::string& name) const {
+        const auto value = values_.find(Lower(path + "|" + name));
+        return value == values_.end() ? std::nullopt : std::optional(value->second);
+    }
 
 private:
     static std::string Lower(std::string text) {
@@ -99,7 +112,7 @@ private:
     std::set<std::string> keys_ = {"hkcu\\software",
                                    "hkcu\\software\\microsoft\\windows\\currentversion\\run",
                                    "hklm\\software\\microsoft\\windows\\currentversion\\run"};
-    std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>> values_;
+    std::map<std::string, Value> values_;
     std::map<RegKey, std::string> handles_; // the key's lower-case path, from "hkcu" or "hklm"
     std::set<std::string> denied_;
     RegKey nextHandle_ = 0x1000;

@@ -21,12 +21,9 @@ TEST(Win32Registry, SettingsAndTheRunEntryGoThroughWindowsRegistryWhole) {
     Win32Registry registry;
     const SettingsStore store(registry, "Wrenquil");
     const std::string password = "p\xE9&=" + std::string(300, 'k');
-    store.WriteNumber("AutoLogon", 1);
     store.SaveCredentials(true, "ann", password, "+44 7700");
-    Preferences preferences;
-    LoginState login;
-    store.LoadSettings(preferences, login);
-    EXPECT_EQ(login.userName + "|" + login.password + "|" + login.mobileNumber,
+    EXPECT_EQ(store.ReadString("User") + "|" + store.ReadStoredPassword() + "|" +
+                  store.ReadString("Phone"),
               "ann|" + password + "|+44 7700");
 
     // A path the ANSI code page cannot carry is copied whole, and stays expandable.
