@@ -88,11 +88,11 @@ class RunningProgram:
         try:
             probe("wait-window", "20")
         except CheckFailed as failure:
-            code, output = self.process.poll(), self.output()
+            code = self.process.poll()
+            self.log.seek(0)
+            output = self.log.read().decode("latin-1")
             self.__exit__()
-            state = "still running" if code is None else f"ended with exit code {code}"
-            raise CheckFailed(f"{failure} (the process {state}; its output: {output!r})") \
-                from None
+            raise CheckFailed(f"{failure} (exit code {code}; output {output!r})") from None
         return self
 
     def __exit__(self, *_):
@@ -104,10 +104,6 @@ class RunningProgram:
                 self.process.kill()
                 self.process.wait()
         self.log.close()
-
-    def output(self):
-        self.log.seek(0)
-        return self.log.read().decode("latin-1")
 
     def close(self):
         # Closes the window as the user would and checks the process has ended.

@@ -48,10 +48,6 @@ void Close(Driver& d, HWND dialog, int button, const char* error = nullptr) {
     ::SendMessageA(d.window, WM_NULL, 0, 0);
 }
 
-void SetHotKey(HWND dialog, WORD key) {
-    ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, key, 0);
-}
-
 TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAccepted) {
     MainWindowHarness harness;
     harness.settings.SaveCredentials(true, "stored", "old", "0123"); // while Auto Logon was on
@@ -137,7 +133,7 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
             EXPECT_EQ(::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0),
                       inForce);
             inForce = step.scrollLockHeld ? VK_SCROLL : kCtrlAltA;
-            SetHotKey(dialog, step.chosen);
+            ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, step.chosen, 0);
             Close(d, dialog, IDOK, step.error);
             ::DestroyWindow(other); // it takes its key along
             EXPECT_EQ(harness.settings.ReadNumber("HotKey", 1), step.stored);
