@@ -101,6 +101,7 @@ struct BusyCase {
     Input start;         // the user's first Send
     Input meantime;      // what the user does during it
     const char* message; // the box's text at the end (given the focus, its text was selected)
+    friend void PrintTo(const BusyCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const BusyCase kBusyCases[] = {

@@ -46,7 +46,3 @@ class GatewayTest(unittest.TestCase):
         self.assertEqual(entry["raw"], head.decode("latin-1"))
         self.assertEqual(entry["query"], {"usr": "a+b", "pwd": "p w", "mob": "+447700",
                                           "txt": "Tom & Jerry: 50%"})
-
-
-if __name__ == "__main__":
-    unittest.main()
