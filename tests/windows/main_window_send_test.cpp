@@ -19,59 +19,42 @@ protected:
     void SetUp() override {
         gateway_ = TestGateway::FromEnvironment();
         if (!gateway_ || gateway_->port != WRENQUIL_TEST_PORT) {
-            GTEST_SKIP()
-                << "needs the test gateway on the port built in (scripts/wine-env.sh --gateway)";
+            GTEST_SKIP() << "needs the test gateway on the built-in port (wine-env.sh --gateway)";
         }
         harness_.LogInAtStart();
     }
 
-    // Presses Send and gives the status it ends with.
+    // Presses Send and gives the status it ends with: the window sends on its own thread, so
+    // the message comes back once the send is over.
     static std::string Send(Driver& d) {
-        const char* before = "(before the send)";
-        ::SendMessageA(d.Item(IDC_STATUSBAR), SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(before));
-        Driver::Click(d.window, IDC_SEND);
-        std::string status;
-        WaitUntil([&] {
-            status = d.Status(0);
-            return status != before && status != kConnectingText && d.Enabled(IDC_SEND);
-        });
-        return status;
+        ::SendMessageTimeoutA(d.window, WM_COMMAND, IDC_SEND, 0, SMTO_NORMAL, 20000, nullptr);
+        return d.Status(0);
     }
 
     std::optional<TestGateway> gateway_;
     MainWindowHarness harness_;
 };
 
-TEST_F(MainWindowSendTest, ShowsTheOutcomeKeepsTheMessageAndRefusesATooLongOne) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"ok", "OK. Message sent"},
-        {"fail", "FAILED. Invalid mobile number"},
-        {"reset", kFailurePrefix}, // and the reason, whatever its wording
-        // The request exactly as it reached the gateway, its line breaks taken out.
-        {"echo", "GET /wrenquil/index.php?usr=ann&pwd=pw&mob=%2B44+7700&txt=Hi+there+%26+all "
-                 "HTTP/1.0Accept: */*User-Agent: WrenquilHost: localhost:" +
-                     std::to_string(gateway_->port)},
-    };
+TEST_F(MainWindowSendTest, SendsTheRequestAsTypedKeepsTheMessageAndRefusesATooLongOne) {
     harness_.Run([&](Driver& d) {
         d.Type(IDC_MESSAGE, "Hi there & all");
         d.Type(IDC_MOBILE, "+44 7700");
-        for (const auto& [scenario, status] : cases) {
-            ASSERT_TRUE(gateway_->Use(scenario));
-            EXPECT_EQ(Send(d).substr(0, status.size()), status) << scenario;
-            EXPECT_EQ(d.Text(IDC_MESSAGE), "Hi there & all");
-            EXPECT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(IDC_MESSAGE); }))
-                << scenario;
-        }
+        ASSERT_TRUE(gateway_->Use("echo"));
+        // The request exactly as it reached the gateway, its line breaks taken out.
+        EXPECT_EQ(Send(d),
+                  "GET /wrenquil/index.php?usr=ann&pwd=pw&mob=%2B44+7700&txt=Hi+there+%26+all "
+                  "HTTP/1.0Accept: */*User-Agent: WrenquilHost: localhost:" +
+                      std::to_string(gateway_->port));
+        EXPECT_EQ(d.Text(IDC_MESSAGE), "Hi there & all");
+        EXPECT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(IDC_MESSAGE); }));
 
         d.Type(IDC_MESSAGE, std::string(800, '&')); // tripled by the encoding
         Driver::Click(d.window, IDC_SEND);
-        HWND box = d.WaitForDialog("Error");
-        ASSERT_NE(box, nullptr);
+        const HWND box = d.WaitForDialog("Error"); // null if none comes: its text is then empty
         EXPECT_EQ(Driver::BoxText(box), kUrlRejectedText);
         EXPECT_FALSE(d.Enabled(IDC_SEND)); // until the box is closed
         Driver::Click(box, IDOK);
         EXPECT_TRUE(WaitUntil([&] { return d.Enabled(IDC_SEND); }));
-        EXPECT_EQ(d.Status(0), kUrlRejectedText);
         EXPECT_EQ(d.Text(IDC_MESSAGE).size(), 800u);
     });
     // WinINet is loaded at the first Send: when it cannot be, the send fails as a failing call
@@ -87,7 +70,6 @@ TEST_F(MainWindowSendTest, ShowsTheOutcomeKeepsTheMessageAndRefusesATooLongOne) 
     noWinInet.LogInAtStart();
     noWinInet.Run([&](Driver& d) {
         d.Type(IDC_MESSAGE, "kept");
-        d.Type(IDC_MOBILE, "07700");
         const std::string status = Send(d);
         EXPECT_EQ(status.rfind(kFailurePrefix, 0), 0u) << status;
         EXPECT_GT(status.size(), std::string(kFailurePrefix).size()) << "with the reason";
@@ -119,11 +101,8 @@ struct BusyCase {
     Input start;         // the user's first Send
     Input meantime;      // what the user does during it
     const char* message; // the box's text at the end (given the focus, its text was selected)
+    friend void PrintTo(const BusyCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const BusyCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 const BusyCase kBusyCases[] = {
     {"second_click", IDC_MESSAGE, Input::kClickSend, Input::kClickSend, "Hi"},
@@ -138,8 +117,7 @@ class MainWindowBusyTest : public MainWindowSendTest,
 TEST_P(MainWindowBusyTest, InputMadeDuringASendStartsNoSecondOne) {
     const BusyCase& c = GetParam();
     RunSettled(harness_, [&](Driver& d) {
-        d.Type(IDC_MESSAGE, "Hi");
-        d.Type(IDC_MOBILE, "07700");
+        d.Type(IDC_MESSAGE, "Hi"); // to the stored number
         ASSERT_TRUE(BringToFront(d.window));
         ASSERT_TRUE(gateway_->Use("slow"));
         const std::size_t before = gateway_->Requests();
@@ -154,11 +132,9 @@ TEST_P(MainWindowBusyTest, InputMadeDuringASendStartsNoSecondOne) {
         // A second send would start at once; give it time to reach the gateway.
         WaitUntil([&] { return gateway_->Requests() > before + 1; }, 3000);
         EXPECT_EQ(gateway_->Requests(), before + 1);
-        EXPECT_TRUE(WaitUntil([&] { return d.Text(IDC_MESSAGE) == c.message; }))
-            << d.Text(IDC_MESSAGE);
-        EXPECT_TRUE(
-            WaitUntil([&] { return d.Enabled(IDC_SEND) && d.MenuEnabled(ID_MESSAGE_SEND); }));
-        CloseMenuWithEsc();
+        // By now the input made during the send has long been handled.
+        EXPECT_EQ(d.Text(IDC_MESSAGE), c.message);
+        EXPECT_TRUE(d.Enabled(IDC_SEND) && d.MenuEnabled(ID_MESSAGE_SEND));
     });
 }
 

@@ -26,7 +26,7 @@ TEST(InternetErrorText, GivesTheTextOfWinInetOrTheSystemOrTheCode) {
     EXPECT_EQ(InternetErrorText(0xFFFF), "error 65535");
 }
 
-enum class Where { kGateway, kUntrusted, kClosedPort, kNoSuchHost };
+enum class Where { kGateway, kUntrusted, kClosedPort };
 
 struct FetchCase {
     const char* name;
@@ -36,29 +36,8 @@ struct FetchCase {
     Where where = Where::kGateway;
     std::size_t requests = 1; // that reach the gateway
     std::string path = "/wrenquil/index.php?txt=Hi";
+    friend void PrintTo(const FetchCase& c, std::ostream* os) { *os << c.name; }
 };
-
-void PrintTo(const FetchCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-// What the gateway's "big" scenario sends, its line breaks taken out: 5000 bytes, more than
-// one 4096-byte read.
-std::string BigReplyText() {
-    std::string text = "1|";
-    std::string letters;
-    for (int i = 0; i < 94; ++i) {
-        letters += static_cast<char>('A' + i % 26);
-    }
-    for (int i = 0; i < 50; ++i) {
-        text += (i < 10 ? "00" : "0") + std::to_string(i) + " " + letters;
-    }
-    return text;
-}
-
-const std::string kHtml500 =
-    "<!DOCTYPE html><html><head><title>500 Internal Server Error</title></head><body><h1>Internal"
-    " Server Error</h1><p>The server encountered an internal error.</p></body></html>";
 
 class GatewayFetchTest : public testing::TestWithParam<FetchCase> {};
 
@@ -73,11 +52,10 @@ TEST_P(GatewayFetchTest, GivesTheJoinedReplyOrTheFailureOfAtMostOneRequest) {
         GTEST_SKIP() << "no test gateway: run through scripts/wine-env.sh --gateway";
     }
     ASSERT_TRUE(gateway->Use(c.scenario));
-    const std::string url =
-        c.where == Where::kUntrusted    ? gateway->Url(c.path, gateway->untrustedPort)
-        : c.where == Where::kClosedPort ? gateway->Url(c.path, 1) // nothing listens there
-        : c.where == Where::kNoSuchHost ? "https://nonexistent.invalid" + c.path
-                                        : gateway->Url(c.path);
+    const int port = c.where == Where::kUntrusted    ? gateway->untrustedPort
+                     : c.where == Where::kClosedPort ? 1 // nothing listens there
+                                                     : gateway->port;
+    const std::string url = "https://localhost:" + std::to_string(port) + c.path;
     const std::size_t before = gateway->Requests();
 
     auto done = std::make_shared<std::promise<FetchOutcome>>();
@@ -86,11 +64,8 @@ TEST_P(GatewayFetchTest, GivesTheJoinedReplyOrTheFailureOfAtMostOneRequest) {
         WinInetTransport transport(WinInetTransport::kDefaultTimeoutMs, 2000,
                                    std::chrono::seconds(2));
         std::string error;
-        if (!transport.OpenSession(error)) {
-            return done->set_value({Kind::Failed, "no session: " + error});
-        }
-        done->set_value(transport.Fetch(url));
-        transport.CloseSession();
+        done->set_value(transport.OpenSession(error) ? transport.Fetch(url)
+                                                     : FetchOutcome{Kind::Failed, "no session"});
     }).detach();
     ASSERT_EQ(fetched.wait_for(std::chrono::seconds(20)), std::future_status::ready)
         << "still fetching after 20 s";
@@ -106,11 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
     Scenarios, GatewayFetchTest,
     testing::Values(
         FetchCase{"sent", "ok", Kind::Reply, "1|Message sent"},
-        FetchCase{"refused_by_gateway", "fail", Kind::Reply, "0|Invalid mobile number"},
-        FetchCase{"html_error_page", "html500", Kind::Reply, kHtml500},
         // Not followed: the redirect's own body is the reply.
         FetchCase{"redirect", "redirect", Kind::Reply, "1|Redirect body"},
-        FetchCase{"bigger_than_the_buffer", "big", Kind::Reply, BigReplyText()},
         FetchCase{"lines_joined", "lines", Kind::Reply, "1|SentRef 7"},
         FetchCase{"closed_without_reply", "close", Kind::Reply, ""},
         // A body without end is read up to 1 MiB, one that trickles up to the deadline; what
@@ -126,14 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
                   InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED)},
         FetchCase{"refused_port", "ok", Kind::Failed,
                   InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT), Where::kClosedPort, 0},
-        FetchCase{"unresolvable_host", "ok", Kind::Failed,
-                  InternetErrorText(ERROR_INTERNET_NAME_NOT_RESOLVED), Where::kNoSuchHost, 0},
         FetchCase{"self_signed_certificate", "ok", Kind::Failed,
                   InternetErrorText(ERROR_INTERNET_INVALID_CA), Where::kUntrusted, 0},
-        // Up to 2083 characters the URL fits the first buffer (the port has 5 digits); a longer
-        // one needs the second, and its path must still fit in 2083.
-        FetchCase{"url_of_2083", "ok", Kind::Reply, "1|Message sent", Where::kGateway, 1,
-                  "/" + std::string(2059, 'a')},
+        // A URL longer than 2083 characters is taken as long as its path fits in 2083.
         FetchCase{"path_of_2083", "ok", Kind::Reply, "1|Message sent", Where::kGateway, 1,
                   "/" + std::string(2082, 'a')},
         FetchCase{"path_of_2084_never_sent", "ok", Kind::UrlRejected, "", Where::kGateway, 0,

@@ -11,7 +11,6 @@ import ssl
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -19,26 +18,23 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 class GatewayTest(unittest.TestCase):
     def test_records_and_echoes_each_request_exactly_and_no_control_request(self):
-        certs = tempfile.TemporaryDirectory(prefix="gateway-test-")
-        self.addCleanup(certs.cleanup)
-        subprocess.run([sys.executable, os.path.join(HERE, "make_ca.py"), certs.name],
+        certs = self.enterContext(tempfile.TemporaryDirectory(prefix="gateway-test-"))
+        subprocess.run([sys.executable, os.path.join(HERE, "make_ca.py"), certs],
                        check=True, stdout=subprocess.DEVNULL, timeout=60)
-        log, ready = os.path.join(certs.name, "requests.log"), os.path.join(certs.name, "port")
-        proc = subprocess.Popen(
-            [sys.executable, os.path.join(HERE, "gateway.py"), "--port", "0", "--cert-dir",
-             certs.name, "--log", log, "--ready-file", ready, "--max-seconds", "60"])
-        self.addCleanup(lambda: (proc.terminate(), proc.wait(5)))
-        for _ in range(200):
-            if not os.path.exists(ready):
-                time.sleep(0.05)
-        port = int(open(ready).read())
+        log = os.path.join(certs, "requests.log")
+        proc = subprocess.Popen([sys.executable, os.path.join(HERE, "gateway.py"), "--port", "0",
+                                 "--cert-dir", certs, "--log", log, "--max-seconds", "60"],
+                                stderr=subprocess.PIPE, text=True)
+        self.addCleanup(lambda: (proc.terminate(), proc.wait(5), proc.stderr.close()))
+        # It says where it listens once it does: "gateway: https://localhost:PORT/ ...".
+        port = int(proc.stderr.readline().split("localhost:")[1].split("/")[0])
+        tls = ssl.create_default_context(cafile=os.path.join(certs, "ca.pem"))
 
         def https(request):
-            ctx = ssl.create_default_context(cafile=os.path.join(certs.name, "ca.pem"))
-            with socket.create_connection(("127.0.0.1", port), timeout=5) as raw, \
-                    ctx.wrap_socket(raw, server_hostname="localhost") as tls:
-                tls.sendall(request)
-                return b"".join(iter(lambda: tls.recv(65536), b"")).partition(b"\r\n\r\n")[2]
+            with tls.wrap_socket(socket.create_connection(("127.0.0.1", port), timeout=5),
+                                 server_hostname="localhost") as conn:
+                conn.sendall(request)
+                return b"".join(iter(lambda: conn.recv(65536), b"")).partition(b"\r\n\r\n")[2]
 
         query = "usr=a%2Bb&pwd=p+w&mob=%2B447700&txt=Tom+%26+Jerry%3A+50%25"
         head = ("GET /wrenquil/index.php?%s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Wrenquil\r\n"
@@ -50,7 +46,3 @@ class GatewayTest(unittest.TestCase):
         self.assertEqual(entry["raw"], head.decode("latin-1"))
         self.assertEqual(entry["query"], {"usr": "a+b", "pwd": "p w", "mob": "+447700",
                                           "txt": "Tom & Jerry: 50%"})
-
-
-if __name__ == "__main__":
-    unittest.main()
