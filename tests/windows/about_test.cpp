@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -57,15 +58,40 @@ COLORREF TextColourOf(HWND control) {
     return colour;
 }
 
+// Whether the link and its box were given back their own procedures and rid of the link's
+// properties before they were destroyed (seen on the window's thread).
+std::atomic<HWND> watchedLink{nullptr};
+std::atomic<HWND> watchedBox{nullptr};
+std::atomic<int> cleanAtDestruction{0}; // of the two
+LRESULT CALLBACK WatchDestruction(int code, WPARAM wParam, LPARAM lParam) {
+    const HWND window = reinterpret_cast<const CWPSTRUCT*>(lParam)->hwnd;
+    if (code == HC_ACTION && reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_NCDESTROY &&
+        (window == watchedLink || window == watchedBox)) {
+        const auto proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
+        bool clean = proc != &HyperlinkControlProc && proc != &HyperlinkParentProc;
+        for (const char* name : {kOriginalProcProperty, kOriginalFontProperty,
+                                 kUnderlineFontProperty, kFromStaticProperty}) {
+            clean = clean && ::GetPropA(window, name) == nullptr;
+        }
+        cleanAtDestruction += clean ? 1 : 0;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
     RecordingShell shell;
     MainWindowHarness harness(shell);
+    HHOOK hook =
+        ::SetWindowsHookExA(WH_CALLWNDPROC, &WatchDestruction, nullptr, ::GetCurrentThreadId());
     harness.Run([&](Driver& d) {
         for (const int command : {ID_HELP_ABOUT, ID_APP_ABOUT}) {
             d.Command(command);
             HWND box = d.WaitForDialog("About Wrenquil");
             ASSERT_NE(box, nullptr) << command;
             HWND link = ::GetDlgItem(box, IDC_HOMEPAGE);
+            watchedLink = link;
+            watchedBox = box;
+            cleanAtDestruction = 0;
             HWND other = ::GetWindow(link, GW_HWNDPREV); // "Home Page:"
             EXPECT_EQ(TextColourOf(link), kHyperlinkColour);
             EXPECT_NE(TextColourOf(other), kHyperlinkColour) << "other statics keep theirs";
@@ -103,10 +129,12 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
 
             Driver::Click(box, IDOK);
             ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
+            EXPECT_EQ(cleanAtDestruction, 2);
             EXPECT_EQ(::GetObjectType(reinterpret_cast<HGDIOBJ>(underlined)), 0u)
                 << "the underlined font is deleted";
         }
     });
+    ::UnhookWindowsHookEx(hook);
 }
 
 } // namespace
