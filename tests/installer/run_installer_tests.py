@@ -170,10 +170,10 @@ def lifecycle(where, uninstall):
         probe("dialog-click", "Preferences", "IDC_RUN_AT_STARTUP")
         probe("dialog-click", "Preferences", "IDOK")
         poll(lambda: registry_value(RUN_KEYS[0], "Wrenquil"), exe_path, 5, "machine's Run value")
-        # While it runs, silent runs end with 3 and leave it alone; _?= keeps the uninstaller
-        # (here a copy) in place, so its exit code is the command's.
-        copy = shutil.copy(unix(uninstaller), RUN["scratch"])
-        expect_equal([silently(SETUP_EXE, option), silently(copy, f" _?={folder}")],
+        # While it runs, silent runs end with 3; _?= keeps the uninstaller (here a copy) in
+        # place, so its exit code is the command's.
+        copied = shutil.copy(unix(uninstaller), RUN["scratch"])
+        expect_equal([silently(SETUP_EXE, option), silently(copied, f" _?={folder}")],
                      [EXIT_RUNNING] * 2, "the silent setup program's and uninstaller's exit codes")
         # Through its windows, the setup program asks to close it, again after a Retry while
         # it still runs, and goes on after a Retry once it is closed.
