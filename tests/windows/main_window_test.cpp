@@ -258,26 +258,12 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
     });
 }
 
-TEST(MainWindow, EscMinimisesFromEitherBoxAndKeepsTheMessage) {
-    MainWindowHarness harness;
-    harness.settings.WriteNumber("MinimizeToTray", 0);
-    harness.Run([&](Driver& d) {
-        d.Type(IDC_MESSAGE, "keep me");
-        for (const int box : {IDC_MOBILE, IDC_MESSAGE}) {
-            ASSERT_TRUE(BringToFront(d.window));
-            EXPECT_TRUE(PressKeysInUntil(d.window, box, {VK_ESCAPE}, [&] {
-                return ::IsIconic(d.window) != FALSE;
-            })) << box;
-            EXPECT_EQ(d.Text(IDC_MESSAGE), "keep me");
-            ::ShowWindow(d.window, SW_RESTORE);
-        }
-    });
-}
-
-// Esc and the close box cancel each dialog: the main window goes on as before.
-TEST(MainWindow, EscAndTheCloseBoxCancelEveryDialog) {
+// Esc and the close box cancel each dialog: the main window goes on as before. In the window,
+// Esc from either box minimises it and keeps the message.
+TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
     MainWindowHarness harness;
     harness.settings.SaveCredentials(true, "stored", "old", "0123");
+    harness.settings.WriteNumber("MinimizeToTray", 0);
     harness.Run([&](Driver& d) {
         const std::pair<const char*, int> dialogs[] = {{"Login", ID_MESSAGE_LOGIN},
                                                        {"Preferences", ID_OPTIONS_PREFERENCES},
@@ -300,6 +286,15 @@ TEST(MainWindow, EscAndTheCloseBoxCancelEveryDialog) {
                 EXPECT_TRUE(::IsWindowVisible(d.window));
                 EXPECT_EQ(d.Status(0), kLoggedOutText);
             }
+        }
+        d.Type(IDC_MESSAGE, "keep me");
+        for (const int box : {IDC_MOBILE, IDC_MESSAGE}) {
+            ASSERT_TRUE(BringToFront(d.window));
+            EXPECT_TRUE(PressKeysInUntil(d.window, box, {VK_ESCAPE}, [&] {
+                return ::IsIconic(d.window) != FALSE;
+            })) << box;
+            EXPECT_EQ(d.Text(IDC_MESSAGE), "keep me");
+            ::ShowWindow(d.window, SW_RESTORE);
         }
     });
     EXPECT_EQ(harness.settings.ReadBytes("Passwd"), ScramblePassword("old"));
