@@ -4,6 +4,8 @@
 #include "shell/tray/tray_icon.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <iterator>
 #include <memory>
 
@@ -24,6 +26,29 @@ HWND OnlyTrayIcon() {
         found = ::IsWindowVisible(icon) ? icon : found;
     }
     return found;
+}
+
+// When the window's thread last took up a message, and its hot keys' messages, noted by hooks
+// on it while RunSettled runs.
+using Clock = std::chrono::steady_clock;
+std::atomic<Clock::rep> lastMessage{0};
+std::atomic<int> hotKeysTaken{0};
+
+void NoteMessage(UINT message) {
+    lastMessage = Clock::now().time_since_epoch().count();
+    hotKeysTaken += message == WM_HOTKEY ? 1 : 0;
+}
+
+LRESULT CALLBACK OnPosted(int code, WPARAM removed, LPARAM msg) {
+    if (code == HC_ACTION && removed == PM_REMOVE) {
+        NoteMessage(reinterpret_cast<const MSG*>(msg)->message);
+    }
+    return ::CallNextHookEx(nullptr, code, removed, msg);
+}
+
+LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM msg) {
+    NoteMessage(reinterpret_cast<const CWPSTRUCT*>(msg)->message);
+    return ::CallNextHookEx(nullptr, code, wParam, msg);
 }
 
 } // namespace
@@ -86,25 +111,21 @@ void PressKeys(std::initializer_list<BYTE> keys) {
 }
 
 bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
-        PressKeys(keys);
-        WaitUntil(done, 1500);
-    }
-    return done();
+    return PressKeysInUntil(nullptr, 0, keys, done);
 }
 
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done) {
-    HWND box = ::GetDlgItem(dialog, id);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        ::PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
-        WaitUntil([&] { return FocusOf(dialog) == box; });
-        PressKeys(keys);
-        if (WaitUntil(done, 1500)) {
-            return true;
+    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+        if (dialog != nullptr) {
+            HWND box = ::GetDlgItem(dialog, id);
+            ::PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+            WaitUntil([&] { return FocusOf(dialog) == box; });
         }
+        PressKeys(keys);
+        WaitUntil(done, 1500);
     }
-    return false;
+    return done();
 }
 
 bool HotKeyFree(UINT modifiers, UINT key) {
@@ -136,76 +157,17 @@ bool BringToFront(HWND window) {
     });
 }
 
-std::atomic<MessageLog*> MessageLog::active_{nullptr};
-
-MessageLog::MessageLog(std::initializer_list<UINT> messages) : messages_(messages) {
-    active_ = this;
+INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script) {
+    NoteMessage(WM_NULL);
+    hotKeysTaken = 0;
     const DWORD thread = ::GetCurrentThreadId();
-    hooks_[0] = ::SetWindowsHookExA(WH_GETMESSAGE, &OnGetMessage, nullptr, thread);
-    hooks_[1] = ::SetWindowsHookExA(WH_CALLWNDPROC, &OnCallWndProc, nullptr, thread);
-}
-
-MessageLog::~MessageLog() {
-    ::UnhookWindowsHookEx(hooks_[0]);
-    ::UnhookWindowsHookEx(hooks_[1]);
-    active_ = nullptr;
-}
-
-bool MessageLog::Record(UINT message, WPARAM wParam) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lastMessage_ = std::chrono::steady_clock::now();
-    if (std::find(messages_.begin(), messages_.end(), message) == messages_.end()) {
-        return false;
-    }
-    entries_.push_back({message, wParam});
-    return true;
-}
-
-LRESULT CALLBACK MessageLog::OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
-    if (MessageLog* log = active_; code == HC_ACTION && wParam == PM_REMOVE && log != nullptr) {
-        log->Record(reinterpret_cast<const MSG*>(lParam)->message,
-                    reinterpret_cast<const MSG*>(lParam)->wParam);
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK MessageLog::OnCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (MessageLog* log = active_; code == HC_ACTION && log != nullptr) {
-        const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (log->Record(msg->message, msg->wParam) && log->beforeSentMessage) {
-            log->beforeSentMessage({msg->message, msg->wParam});
-        }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-int MessageLog::Count(UINT message, const std::function<bool(const Entry&)>& match) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
-        return e.message == message && (!match || match(e));
-    }));
-}
-
-bool MessageLog::WaitFor(HWND window, UINT message, int count,
-                         const std::function<bool(const Entry&)>& match) const {
-    // Sent messages wait for the thread's next look at its queue, after the handler returns.
-    return WaitUntil([&] { return Count(message, match) >= count; }) &&
-           ::SendMessageA(window, WM_NULL, 0, 0) == 0;
-}
-
-bool MessageLog::WaitUntilQuiet() const {
-    // Far longer than any handler runs at start-up, far shorter than the wait's limit.
-    return WaitUntil([&] {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return std::chrono::steady_clock::now() - lastMessage_ > std::chrono::milliseconds(150);
-    });
-}
-
-INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
-                   MessageLog* log) {
-    const auto own = log ? nullptr : std::make_unique<MessageLog>();
+    using Hook = std::unique_ptr<HHOOK__, decltype(&::UnhookWindowsHookEx)>;
+    const Hook posted(::SetWindowsHookExA(WH_GETMESSAGE, &OnPosted, nullptr, thread),
+                      &::UnhookWindowsHookEx);
+    const Hook sent(::SetWindowsHookExA(WH_CALLWNDPROC, &OnSent, nullptr, thread),
+                    &::UnhookWindowsHookEx);
     return harness.Run([&](Driver& d) {
-        if ((log ? log : own.get())->WaitUntilQuiet()) {
+        if (WaitUntilQuiet()) {
             script(d);
         } else {
             ADD_FAILURE() << "the window never settled";
@@ -216,6 +178,18 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
             return !menu || (::PostMessageA(menu, WM_CANCELMODE, 0, 0) && false);
         });
     });
+}
+
+bool WaitUntilQuiet() {
+    // Far longer than any handler runs at start-up, far shorter than the wait's limit.
+    return WaitUntil([] {
+        return Clock::now() - Clock::time_point(Clock::duration(lastMessage)) >
+               std::chrono::milliseconds(150);
+    });
+}
+
+int HotKeysTaken() {
+    return hotKeysTaken;
 }
 
 } // namespace wrenquil
