@@ -19,11 +19,7 @@ class Capture : public testing::Test {
 protected:
     // Wine's notepad, one for the suite: starting it costs more than a capture.
     static void SetUpTestSuite() {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        char commandLine[] = "notepad.exe";
-        ::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &notepad);
+        ::WinExec("notepad.exe", SW_SHOWNORMAL);
         WaitUntil(
             [] {
                 return (edit = ::FindWindowExA(::FindWindowA("Notepad", nullptr), nullptr, "Edit",
@@ -31,12 +27,8 @@ protected:
             },
             10000);
     }
-    static void TearDownTestSuite() {
-        ::TerminateProcess(notepad.hProcess, 0);
-        ::WaitForSingleObject(notepad.hProcess, 5000);
-        ::CloseHandle(notepad.hThread);
-        ::CloseHandle(notepad.hProcess);
-    }
+    // Its text is set, never typed: it closes without asking to save.
+    static void TearDownTestSuite() { ::PostMessageA(::GetParent(edit), WM_CLOSE, 0, 0); }
 
     void SetUp() override {
         ASSERT_NE(edit, nullptr) << "notepad did not start";
@@ -56,19 +48,20 @@ protected:
         ::SendMessageA(edit, EM_SETSEL, 0, selection.size());
         ASSERT_TRUE(BringToFront(::GetParent(edit)));
     }
-    // Waits for the window to come back from a capture and its thread to go idle, then
-    // expects `expected` in its box.
-    static void ExpectCaptured(const Driver& d, const std::string& expected) {
+    // Captures `selection` from notepad with `keys`: expects the window back, and once its
+    // thread is idle, the selection in its box.
+    static void ExpectCaptured(const Driver& d, const std::string& selection,
+                               std::initializer_list<BYTE> keys) {
+        HideBehindNotepad(d, selection);
+        PressKeys(keys);
         ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << "box: " << d.Text(IDC_MESSAGE);
         EXPECT_TRUE(WaitUntilQuiet());
-        EXPECT_EQ(d.Text(IDC_MESSAGE), expected);
+        EXPECT_EQ(d.Text(IDC_MESSAGE), selection);
     }
 
-    static PROCESS_INFORMATION notepad;
     static HWND edit;
 };
 
-PROCESS_INFORMATION Capture::notepad{};
 HWND Capture::edit = nullptr;
 
 // Scroll Lock, the built-in key, in turn: in front (and the paste a second start asks for),
@@ -81,8 +74,10 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
         d.Type(IDC_MESSAGE, "mine");
         ASSERT_TRUE(SetClipboardText("clip"));
         ASSERT_TRUE(d.KeyUntil(IDC_MESSAGE, VK_SCROLL, [] { return HotKeysTaken() > 0; }));
-        ::SendMessageA(d.window, WM_NULL, 0, 0); // handled once the hot key's handler returns
-        ASSERT_TRUE(WaitUntilQuiet());
+        // Posted, a hot key's message is taken only once the first one's handler has returned;
+        // another id's does nothing.
+        ::PostMessageA(d.window, WM_HOTKEY, 1, 0);
+        ASSERT_TRUE(WaitUntil([] { return HotKeysTaken() > 1; }) && WaitUntilQuiet());
         EXPECT_TRUE(WaitUntil(ScrollLockLit)); // as the key left it
         ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 4, 4);
         ::PostMessageA(d.window, WM_PASTECLIPBOARD, 0, 0);
@@ -95,9 +90,7 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
         for (const std::string selection : {"light on before", "light off before", ""}) {
             SCOPED_TRACE(selection);
             ASSERT_TRUE(SetClipboardText("hunter2"));
-            HideBehindNotepad(d, selection);
-            PressKeys({VK_SCROLL});
-            ExpectCaptured(d, selection);
+            ExpectCaptured(d, selection, {VK_SCROLL});
             EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); }));
         }
 
@@ -114,9 +107,7 @@ TEST_F(Capture, AStoredHotKeyTakesThePlaceOfScrollLock) {
     MainWindowHarness harness;
     harness.settings.WriteNumber("HotKey", 0x60041);
     RunSettled(harness, [&](Driver& d) {
-        HideBehindNotepad(d, "stored");
-        PressKeys({VK_CONTROL, VK_MENU, 'A'});
-        ExpectCaptured(d, "stored");
+        ExpectCaptured(d, "stored", {VK_CONTROL, VK_MENU, 'A'});
     });
 }
 

@@ -12,20 +12,19 @@
 namespace wrenquil {
 namespace {
 
+constexpr char kIconClass[] = "__winex11_tray_icon";
+
 // Without a system tray on the X display, Wine shows icons in a window of its own, one child
 // window per icon; null unless exactly one is shown (a click could land on another's icon).
 HWND OnlyTrayIcon() {
-    constexpr char kIconClass[] = "__winex11_tray_icon";
     HWND tray = ::FindWindowA(nullptr, "Wine System Tray");
     HWND found = nullptr;
-    for (HWND icon = tray ? ::FindWindowExA(tray, nullptr, kIconClass, nullptr) : nullptr; icon;
-         icon = ::FindWindowExA(tray, icon, kIconClass, nullptr)) {
-        if (::IsWindowVisible(icon) && found != nullptr) {
-            return nullptr;
-        }
+    int shown = 0;
+    for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, kIconClass, nullptr));) {
+        shown += ::IsWindowVisible(icon) ? 1 : 0;
         found = ::IsWindowVisible(icon) ? icon : found;
     }
-    return found;
+    return shown == 1 ? found : nullptr;
 }
 
 // When the window's thread last took up a message, and its hot keys' messages, noted by hooks
@@ -80,25 +79,19 @@ HWND ShownWindow(const char* windowClass) {
 }
 
 testing::AssertionResult CloseMenuWithEsc() {
+    // The keys go to the thread in front.
     if (PressKeysUntil({VK_ESCAPE}, [] { return ShownWindow("#32768") == nullptr; })) {
         return testing::AssertionSuccess();
     }
-    return testing::AssertionFailure() << "the menu stayed open"; // keys go to the thread in front
+    return testing::AssertionFailure() << "the menu stayed open";
 }
 
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Absolute coordinates run from 0 to 65535 across the screen.
-    input.mi.dx = MulDiv((rect.left + rect.right) / 2, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv((rect.top + rect.bottom) / 2, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    INPUT inputs[3] = {input, input, input};
-    inputs[0].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-    ::SendInput(3, inputs, sizeof(INPUT));
+    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {
@@ -137,16 +130,13 @@ bool HotKeyFree(UINT modifiers, UINT key) {
 }
 
 bool SetClipboardText(const std::string& text) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::copy_n(text.c_str(), text.size() + 1, static_cast<char*>(::GlobalLock(memory)));
+    ::GlobalUnlock(memory);
     if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; })) {
         return false;
     }
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (memory != nullptr) {
-        std::copy_n(text.c_str(), text.size() + 1, static_cast<char*>(::GlobalLock(memory)));
-        ::GlobalUnlock(memory);
-    }
-    const bool set = memory != nullptr && ::SetClipboardData(CF_TEXT, memory) != nullptr;
+    const bool set = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
     ::CloseClipboard();
     return set;
 }
@@ -167,11 +157,8 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
     const Hook sent(::SetWindowsHookExA(WH_CALLWNDPROC, &OnSent, nullptr, thread),
                     &::UnhookWindowsHookEx);
     return harness.Run([&](Driver& d) {
-        if (WaitUntilQuiet()) {
-            script(d);
-        } else {
-            ADD_FAILURE() << "the window never settled";
-        }
+        ASSERT_TRUE(WaitUntilQuiet()) << "the window never settled";
+        script(d);
         // What Esc does in the menu's loop; the window's own end waits for the menu's.
         WaitUntil([] {
             HWND menu = ShownWindow("#32768");
