@@ -15,16 +15,16 @@ namespace {
 constexpr char kIconClass[] = "__winex11_tray_icon";
 
 // Without a system tray on the X display, Wine shows icons in a window of its own, one child
-// window per icon; null unless exactly one is shown (a click could land on another's icon).
-HWND OnlyTrayIcon() {
+// window per icon; the first shown, or null. (A test that leaves another's icon behind makes
+// the double-click miss ours.)
+HWND ShownTrayIcon() {
     HWND tray = ::FindWindowA(nullptr, "Wine System Tray");
-    HWND found = nullptr;
-    int shown = 0;
     for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, kIconClass, nullptr));) {
-        shown += ::IsWindowVisible(icon) ? 1 : 0;
-        found = ::IsWindowVisible(icon) ? icon : found;
+        if (::IsWindowVisible(icon)) {
+            return icon;
+        }
     }
-    return shown == 1 ? found : nullptr;
+    return nullptr;
 }
 
 // When the window's thread last took up a message, and its hot keys' messages, noted by hooks
@@ -62,7 +62,7 @@ bool NotifyIcon(HWND window, DWORD action) {
 
 bool DoubleClickTrayIcon() {
     HWND icon = nullptr;
-    return WaitUntil([&] { return (icon = OnlyTrayIcon()) != nullptr; }) &&
+    return WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; }) &&
            ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
 }
 
@@ -80,10 +80,9 @@ HWND ShownWindow(const char* windowClass) {
 
 testing::AssertionResult CloseMenuWithEsc() {
     // The keys go to the thread in front.
-    if (PressKeysUntil({VK_ESCAPE}, [] { return ShownWindow("#32768") == nullptr; })) {
-        return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure() << "the menu stayed open";
+    return PressKeysUntil({VK_ESCAPE}, [] { return ShownWindow("#32768") == nullptr; })
+               ? testing::AssertionSuccess()
+               : testing::AssertionFailure() << "the menu stayed open";
 }
 
 void ClickOn(HWND window) {

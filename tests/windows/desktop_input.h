@@ -2,6 +2,8 @@
 // as the shell shows it, the clipboard, and when the window's thread is idle.
 #pragma once
 
+#include "main_window_harness.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -51,9 +53,6 @@ bool HotKeyFree(UINT modifiers, UINT key);
 bool SetClipboardText(const std::string& text);
 // Brings the window to the front until the system says it is there.
 bool BringToFront(HWND window);
-
-class MainWindowHarness;
-class Driver;
 
 // Runs the window as the harness does, but starts the script only once the window's thread is
 // quiet (see WaitUntilQuiet). A menu the script leaves open is closed, or the window could
