@@ -19,11 +19,7 @@ class Capture : public testing::Test {
 protected:
     // Wine's notepad, one for the suite: starting it costs more than a capture.
     static void SetUpTestSuite() {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        char commandLine[] = "notepad.exe";
-        ::CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &notepad);
+        ::WinExec("notepad.exe", SW_SHOWNORMAL);
         WaitUntil(
             [] {
                 return (edit = ::FindWindowExA(::FindWindowA("Notepad", nullptr), nullptr, "Edit",
@@ -31,12 +27,8 @@ protected:
             },
             10000);
     }
-    static void TearDownTestSuite() {
-        ::TerminateProcess(notepad.hProcess, 0);
-        ::WaitForSingleObject(notepad.hProcess, 5000);
-        ::CloseHandle(notepad.hThread);
-        ::CloseHandle(notepad.hProcess);
-    }
+    // Its text is set, never typed: it closes without asking to save.
+    static void TearDownTestSuite() { ::PostMessageA(::GetParent(edit), WM_CLOSE, 0, 0); }
 
     void SetUp() override {
         ASSERT_NE(edit, nullptr) << "notepad did not start";
@@ -56,107 +48,66 @@ protected:
         ::SendMessageA(edit, EM_SETSEL, 0, selection.size());
         ASSERT_TRUE(BringToFront(::GetParent(edit)));
     }
-    // Waits for the window to come back from a capture and its thread to go idle, then
-    // expects `expected` in its box.
-    static void ExpectCaptured(const Driver& d, const MessageLog& log,
-                               const std::string& expected) {
+    // Captures `selection` from notepad with `keys`: expects the window back, and once its
+    // thread is idle, the selection in its box.
+    static void ExpectCaptured(const Driver& d, const std::string& selection,
+                               std::initializer_list<BYTE> keys) {
+        HideBehindNotepad(d, selection);
+        PressKeys(keys);
         ASSERT_TRUE(WaitUntil([&] { return d.Restored(); })) << "box: " << d.Text(IDC_MESSAGE);
-        EXPECT_TRUE(log.WaitUntilQuiet());
-        EXPECT_EQ(d.Text(IDC_MESSAGE), expected);
+        EXPECT_TRUE(WaitUntilQuiet());
+        EXPECT_EQ(d.Text(IDC_MESSAGE), selection);
     }
 
-    static PROCESS_INFORMATION notepad;
     static HWND edit;
 };
 
-PROCESS_INFORMATION Capture::notepad{};
 HWND Capture::edit = nullptr;
 
 // Scroll Lock, the built-in key, in turn: in front (and the paste a second start asks for),
-// with its light on and off, another hot key's message, and nothing selected.
+// with its light on and off, with nothing selected, and another hot key's message.
 TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
     MainWindowHarness harness;
-    MessageLog log({WM_HOTKEY, WM_APP});
-    RunSettled(
-        harness,
-        [&](Driver& d) {
-            // In front the key does nothing. A capture would copy the box's selection with keys
-            // that wait behind its handler (and a posted message) over the clipboard, which a
-            // second start's paste then shows.
-            d.Type(IDC_MESSAGE, "mine");
-            ASSERT_TRUE(SetClipboardText("clip"));
-            ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_SCROLL},
-                                         [&] { return log.Count(WM_HOTKEY) > 0; }));
-            ::PostMessageA(d.window, WM_APP, 0, 0);
-            ASSERT_TRUE(log.WaitFor(d.window, WM_APP, 1) && log.WaitUntilQuiet());
-            EXPECT_TRUE(WaitUntil(ScrollLockLit)); // as the key left it
-            ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 4, 4);
-            ::PostMessageA(d.window, WM_PASTECLIPBOARD, 0, 0);
-            EXPECT_TRUE(WaitUntil([&] {
-                return d.Text(IDC_MESSAGE) == "mineclip" &&
-                       d.Status(1) == "8 characters / 1 message";
-            })) << d.Text(IDC_MESSAGE);
+    RunSettled(harness, [&](Driver& d) {
+        // In front the key does nothing. A capture would copy the box's selection (all of it,
+        // as focusing the box selects it) over the clipboard with keys taken after its
+        // handler, which a second start's paste over the selection then shows.
+        d.Type(IDC_MESSAGE, "mine");
+        ASSERT_TRUE(SetClipboardText("clip"));
+        ASSERT_TRUE(d.KeyUntil(IDC_MESSAGE, VK_SCROLL, [] { return HotKeysTaken() > 0; }));
+        // Posted, a hot key's message is taken only once the first one's handler has returned;
+        // another id's does nothing.
+        ::PostMessageA(d.window, WM_HOTKEY, 1, 0);
+        ASSERT_TRUE(WaitUntil([] { return HotKeysTaken() > 1; }) && WaitUntilQuiet());
+        ::PostMessageA(d.window, WM_PASTECLIPBOARD, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] {
+            return d.Text(IDC_MESSAGE) == "clip" && d.Status(1) == "4 characters / 1 message";
+        })) << d.Text(IDC_MESSAGE);
 
-            // The key turns the light off from on, on from off: the capture leaves it off.
-            for (const char* selection : {"light on before", "light off before"}) {
-                SCOPED_TRACE(selection);
-                HideBehindNotepad(d, selection);
-                PressKeys({VK_SCROLL});
-                ExpectCaptured(d, log, selection);
-                EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); }));
-            }
-            EXPECT_EQ(d.Status(1), "16 characters / 1 message");
-
-            // A hot key's message with another id does nothing; with the capture's it captures.
-            // Sent, so each returns once its capture, if any, is over.
-            HideBehindNotepad(d, "sent");
-            ::SendMessageA(d.window, WM_HOTKEY, 1, MAKELPARAM(0, VK_SCROLL));
-            EXPECT_FALSE(::IsWindowVisible(d.window));
-            ::SendMessageA(d.window, WM_HOTKEY, 0, MAKELPARAM(0, VK_SCROLL));
-            ExpectCaptured(d, log, "sent");
-
-            // Nothing copied: the clipboard's older text (a password, say) is not pasted.
+        // The key turns the light off from on, on from off: the capture leaves it off. Nothing
+        // copied: the clipboard's older text (a password, say) is not pasted.
+        for (const std::string selection : {"light on before", "light off before", ""}) {
+            SCOPED_TRACE(selection);
             ASSERT_TRUE(SetClipboardText("hunter2"));
-            HideBehindNotepad(d, "");
-            PressKeys({VK_SCROLL});
-            ExpectCaptured(d, log, "");
-        },
-        &log);
+            ExpectCaptured(d, selection, {VK_SCROLL});
+            EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); }));
+        }
+
+        // A hot key's message with another id does nothing. Sent, so it returns once its
+        // capture, if any, is over.
+        HideBehindNotepad(d, "other id");
+        ::SendMessageA(d.window, WM_HOTKEY, 1, MAKELPARAM(0, VK_SCROLL));
+        EXPECT_FALSE(::IsWindowVisible(d.window));
+    });
 }
 
-// Ctrl+Alt+A stored: Scroll Lock does nothing, Ctrl+Alt+A captures once the user lets go of
-// its keys, and never pastes the clipboard's older text.
+// Ctrl+Alt+A stored takes the place of Scroll Lock.
 TEST_F(Capture, AStoredHotKeyTakesThePlaceOfScrollLock) {
     MainWindowHarness harness;
     harness.settings.WriteNumber("HotKey", 0x60041);
-    MessageLog log({WM_HOTKEY});
-    RunSettled(
-        harness,
-        [&](Driver& d) {
-            HideBehindNotepad(d, "stored");
-            PressKeys({VK_SCROLL});
-            ASSERT_TRUE(WaitUntil(ScrollLockLit)); // the key has gone through
-            PressKeys({VK_CONTROL, VK_MENU, 'A'});
-            ExpectCaptured(d, log, "stored");
-            EXPECT_EQ(log.Count(WM_HOTKEY), 1);                      // Ctrl+Alt+A's alone
-            EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); })); // the capture turned it off
-
-            ASSERT_TRUE(SetClipboardText("hunter2"));
-            HideBehindNotepad(d, "held");
-            for (const BYTE key : {BYTE(VK_CONTROL), BYTE(VK_MENU), BYTE('A')}) {
-                ::keybd_event(key, 0, 0, 0);
-            }
-            ::keybd_event('A', 0, KEYEVENTF_KEYUP, 0);
-            ::Sleep(700); // the user's hand, not a wait for the program
-            ::keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-            ::keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-            ASSERT_TRUE(WaitUntil([&] { return d.Restored(); }));
-            EXPECT_TRUE(log.WaitUntilQuiet()); // the capture has returned
-            // Under Wine the copy can miss a selection made just before; never the old text.
-            const std::string box = d.Text(IDC_MESSAGE);
-            EXPECT_TRUE(box == "held" || box.empty()) << box;
-        },
-        &log);
+    RunSettled(harness, [&](Driver& d) {
+        ExpectCaptured(d, "stored", {VK_CONTROL, VK_MENU, 'A'});
+    });
 }
 
 } // namespace

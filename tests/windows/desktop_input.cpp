@@ -4,26 +4,50 @@
 #include "shell/tray/tray_icon.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <iterator>
 #include <memory>
 
 namespace wrenquil {
 namespace {
 
+constexpr char kIconClass[] = "__winex11_tray_icon";
+
 // Without a system tray on the X display, Wine shows icons in a window of its own, one child
-// window per icon; null unless exactly one is shown (a click could land on another's icon).
-HWND OnlyTrayIcon() {
-    constexpr char kIconClass[] = "__winex11_tray_icon";
+// window per icon; the first shown, or null. (A test that leaves another's icon behind makes
+// the double-click miss ours.)
+HWND ShownTrayIcon() {
     HWND tray = ::FindWindowA(nullptr, "Wine System Tray");
-    HWND found = nullptr;
-    for (HWND icon = tray ? ::FindWindowExA(tray, nullptr, kIconClass, nullptr) : nullptr; icon;
-         icon = ::FindWindowExA(tray, icon, kIconClass, nullptr)) {
-        if (::IsWindowVisible(icon) && found != nullptr) {
-            return nullptr;
+    for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, kIconClass, nullptr));) {
+        if (::IsWindowVisible(icon)) {
+            return icon;
         }
-        found = ::IsWindowVisible(icon) ? icon : found;
     }
-    return found;
+    return nullptr;
+}
+
+// When the window's thread last took up a message, and its hot keys' messages, noted by hooks
+// on it while RunSettled runs.
+using Clock = std::chrono::steady_clock;
+std::atomic<Clock::rep> lastMessage{0};
+std::atomic<int> hotKeysTaken{0};
+
+void NoteMessage(UINT message) {
+    lastMessage = Clock::now().time_since_epoch().count();
+    hotKeysTaken += message == WM_HOTKEY ? 1 : 0;
+}
+
+LRESULT CALLBACK OnPosted(int code, WPARAM removed, LPARAM msg) {
+    if (code == HC_ACTION && removed == PM_REMOVE) {
+        NoteMessage(reinterpret_cast<const MSG*>(msg)->message);
+    }
+    return ::CallNextHookEx(nullptr, code, removed, msg);
+}
+
+LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM msg) {
+    NoteMessage(reinterpret_cast<const CWPSTRUCT*>(msg)->message);
+    return ::CallNextHookEx(nullptr, code, wParam, msg);
 }
 
 } // namespace
@@ -38,7 +62,7 @@ bool NotifyIcon(HWND window, DWORD action) {
 
 bool DoubleClickTrayIcon() {
     HWND icon = nullptr;
-    return WaitUntil([&] { return (icon = OnlyTrayIcon()) != nullptr; }) &&
+    return WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; }) &&
            ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
 }
 
@@ -55,25 +79,18 @@ HWND ShownWindow(const char* windowClass) {
 }
 
 testing::AssertionResult CloseMenuWithEsc() {
-    if (PressKeysUntil({VK_ESCAPE}, [] { return ShownWindow("#32768") == nullptr; })) {
-        return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure() << "the menu stayed open"; // keys go to the thread in front
+    // The keys go to the thread in front.
+    return PressKeysUntil({VK_ESCAPE}, [] { return ShownWindow("#32768") == nullptr; })
+               ? testing::AssertionSuccess()
+               : testing::AssertionFailure() << "the menu stayed open";
 }
 
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    // Absolute coordinates run from 0 to 65535 across the screen.
-    input.mi.dx = MulDiv((rect.left + rect.right) / 2, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv((rect.top + rect.bottom) / 2, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    INPUT inputs[3] = {input, input, input};
-    inputs[0].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
-    ::SendInput(3, inputs, sizeof(INPUT));
+    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {
@@ -86,25 +103,21 @@ void PressKeys(std::initializer_list<BYTE> keys) {
 }
 
 bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
-    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
-        PressKeys(keys);
-        WaitUntil(done, 1500);
-    }
-    return done();
+    return PressKeysInUntil(nullptr, 0, keys, done);
 }
 
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done) {
-    HWND box = ::GetDlgItem(dialog, id);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        ::PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
-        WaitUntil([&] { return FocusOf(dialog) == box; });
-        PressKeys(keys);
-        if (WaitUntil(done, 1500)) {
-            return true;
+    for (int attempt = 0; attempt < 3 && !done(); ++attempt) {
+        if (dialog != nullptr) {
+            HWND box = ::GetDlgItem(dialog, id);
+            ::PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+            WaitUntil([&] { return FocusOf(dialog) == box; });
         }
+        PressKeys(keys);
+        WaitUntil(done, 1500);
     }
-    return false;
+    return done();
 }
 
 bool HotKeyFree(UINT modifiers, UINT key) {
@@ -116,16 +129,13 @@ bool HotKeyFree(UINT modifiers, UINT key) {
 }
 
 bool SetClipboardText(const std::string& text) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    std::copy_n(text.c_str(), text.size() + 1, static_cast<char*>(::GlobalLock(memory)));
+    ::GlobalUnlock(memory);
     if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; })) {
         return false;
     }
-    ::EmptyClipboard();
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (memory != nullptr) {
-        std::copy_n(text.c_str(), text.size() + 1, static_cast<char*>(::GlobalLock(memory)));
-        ::GlobalUnlock(memory);
-    }
-    const bool set = memory != nullptr && ::SetClipboardData(CF_TEXT, memory) != nullptr;
+    const bool set = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
     ::CloseClipboard();
     return set;
 }
@@ -136,86 +146,36 @@ bool BringToFront(HWND window) {
     });
 }
 
-std::atomic<MessageLog*> MessageLog::active_{nullptr};
-
-MessageLog::MessageLog(std::initializer_list<UINT> messages) : messages_(messages) {
-    active_ = this;
+INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script) {
+    NoteMessage(WM_NULL);
+    hotKeysTaken = 0;
     const DWORD thread = ::GetCurrentThreadId();
-    hooks_[0] = ::SetWindowsHookExA(WH_GETMESSAGE, &OnGetMessage, nullptr, thread);
-    hooks_[1] = ::SetWindowsHookExA(WH_CALLWNDPROC, &OnCallWndProc, nullptr, thread);
-}
-
-MessageLog::~MessageLog() {
-    ::UnhookWindowsHookEx(hooks_[0]);
-    ::UnhookWindowsHookEx(hooks_[1]);
-    active_ = nullptr;
-}
-
-bool MessageLog::Record(UINT message, WPARAM wParam) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lastMessage_ = std::chrono::steady_clock::now();
-    if (std::find(messages_.begin(), messages_.end(), message) == messages_.end()) {
-        return false;
-    }
-    entries_.push_back({message, wParam});
-    return true;
-}
-
-LRESULT CALLBACK MessageLog::OnGetMessage(int code, WPARAM wParam, LPARAM lParam) {
-    if (MessageLog* log = active_; code == HC_ACTION && wParam == PM_REMOVE && log != nullptr) {
-        log->Record(reinterpret_cast<const MSG*>(lParam)->message,
-                    reinterpret_cast<const MSG*>(lParam)->wParam);
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK MessageLog::OnCallWndProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (MessageLog* log = active_; code == HC_ACTION && log != nullptr) {
-        const CWPSTRUCT* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        if (log->Record(msg->message, msg->wParam) && log->beforeSentMessage) {
-            log->beforeSentMessage({msg->message, msg->wParam});
-        }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-int MessageLog::Count(UINT message, const std::function<bool(const Entry&)>& match) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return static_cast<int>(std::count_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
-        return e.message == message && (!match || match(e));
-    }));
-}
-
-bool MessageLog::WaitFor(HWND window, UINT message, int count,
-                         const std::function<bool(const Entry&)>& match) const {
-    // Sent messages wait for the thread's next look at its queue, after the handler returns.
-    return WaitUntil([&] { return Count(message, match) >= count; }) &&
-           ::SendMessageA(window, WM_NULL, 0, 0) == 0;
-}
-
-bool MessageLog::WaitUntilQuiet() const {
-    // Far longer than any handler runs at start-up, far shorter than the wait's limit.
-    return WaitUntil([&] {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return std::chrono::steady_clock::now() - lastMessage_ > std::chrono::milliseconds(150);
-    });
-}
-
-INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
-                   MessageLog* log) {
-    const auto own = log ? nullptr : std::make_unique<MessageLog>();
+    using Hook = std::unique_ptr<HHOOK__, decltype(&::UnhookWindowsHookEx)>;
+    const Hook posted(::SetWindowsHookExA(WH_GETMESSAGE, &OnPosted, nullptr, thread),
+                      &::UnhookWindowsHookEx);
+    const Hook sent(::SetWindowsHookExA(WH_CALLWNDPROC, &OnSent, nullptr, thread),
+                    &::UnhookWindowsHookEx);
     return harness.Run([&](Driver& d) {
-        if ((log ? log : own.get())->WaitUntilQuiet()) {
-            script(d);
-        } else {
-            ADD_FAILURE() << "the window never settled";
-        }
+        ASSERT_TRUE(WaitUntilQuiet()) << "the window never settled";
+        script(d);
         // What Esc does in the menu's loop; the window's own end waits for the menu's.
         WaitUntil([] {
             HWND menu = ShownWindow("#32768");
             return !menu || (::PostMessageA(menu, WM_CANCELMODE, 0, 0) && false);
         });
     });
+}
+
+bool WaitUntilQuiet() {
+    // Far longer than any handler runs at start-up, far shorter than the wait's limit.
+    return WaitUntil([] {
+        return Clock::now() - Clock::time_point(Clock::duration(lastMessage)) >
+               std::chrono::milliseconds(150);
+    });
+}
+
+int HotKeysTaken() {
+    return hotKeysTaken;
 }
 
 } // namespace wrenquil
