@@ -147,12 +147,8 @@ TEST(Preferences, RunAtSystemStartupIsStoredAsAchieved) {
     for (const char* exePath : {"\"C:\\W q\\Wrenquil.exe\"", ""}) { // empty: none installed
         MainWindowHarness harness;
         if (*exePath != '\0') {
-            RegKey key = 0;
-            harness.registry.CreateKey(kCurrentUserKey, kExePathKey, kKeyReadWrite, &key);
-            harness.registry.SetValue(key, kExePathValue, kRegSz,
-                                      reinterpret_cast<const std::uint8_t*>(exePath),
-                                      static_cast<std::uint32_t>(std::strlen(exePath) + 1));
-            harness.registry.CloseKey(key);
+            harness.registry.Put(std::string("HKCU\\") + kExePathKey, kExePathValue,
+                                 {kRegSz, {exePath, exePath + std::strlen(exePath) + 1}});
         }
         harness.Run([&](Driver& d) {
             d.Command(ID_OPTIONS_PREFERENCES);
