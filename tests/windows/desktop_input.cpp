@@ -78,13 +78,6 @@ HWND ShownWindow(const char* windowClass) {
     return nullptr;
 }
 
-testing::AssertionResult CloseMenuWithEsc() {
-    // The keys go to the thread in front.
-    return PressKeysUntil({VK_ESCAPE}, [] { return ShownWindow("#32768") == nullptr; })
-               ? testing::AssertionSuccess()
-               : testing::AssertionFailure() << "the menu stayed open";
-}
-
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);

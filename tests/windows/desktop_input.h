@@ -30,8 +30,6 @@ bool DoubleClickTrayIcon();
 
 // A top-level window of this class that this process shows; null while none ("#32768": a menu).
 HWND ShownWindow(const char* windowClass);
-// Closes the open pop-up menu with real Esc presses.
-testing::AssertionResult CloseMenuWithEsc();
 
 // A real left click in the middle of the window.
 void ClickOn(HWND window);
