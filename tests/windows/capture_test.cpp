@@ -74,7 +74,8 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
         // handler, which a second start's paste over the selection then shows.
         d.Type(IDC_MESSAGE, "mine");
         ASSERT_TRUE(SetClipboardText("clip"));
-        ASSERT_TRUE(d.KeyUntil(IDC_MESSAGE, VK_SCROLL, [] { return HotKeysTaken() > 0; }));
+        ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_SCROLL},
+                                     [] { return HotKeysTaken() > 0; }));
         // Posted, a hot key's message is taken only once the first one's handler has returned;
         // another id's does nothing.
         ::PostMessageA(d.window, WM_HOTKEY, 1, 0);

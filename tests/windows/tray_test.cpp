@@ -64,7 +64,8 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
         d.Type(IDC_MESSAGE, "hello there");
 
         // Esc minimises, and minimising hides to the tray, emptying the box undoably.
-        ASSERT_TRUE(d.KeyUntil(IDC_MESSAGE, VK_ESCAPE, [&] { return Hidden(d); }));
+        ASSERT_TRUE(
+            PressKeysInUntil(d.window, IDC_MESSAGE, {VK_ESCAPE}, [&] { return Hidden(d); }));
         EXPECT_EQ(d.Status(1), "0 characters / 0 messages");
 
         for (const UINT other : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN}) {
