@@ -97,16 +97,15 @@ TEST_F(SettingsStoreTest, RunAtStartupCopiesExePathAsTheOnlyEntry) {
     const Value chars255{kRegSz, Bytes(510, 'w')}, chars256{kRegSz, Bytes(512, 'w')};
     const Value expandable{kRegExpandSz, Text({"%APPDATA%\\W.exe", 16})};
     using Entry = std::optional<Value>;
-    const Entry none;
     // ExePath; run keys that cannot be written: none, the machine's, both; whether an entry is
     // reported; the machine's entry and the user's afterwards.
     const std::tuple<const char*, Entry, int, bool, Entry, Entry> cases[] = {
-        {"expandable", expandable, 0, true, expandable, none},
-        {"255 characters", chars255, 0, true, chars255, none},
-        {"256 characters", chars256, 0, false, none, none},
-        {"no ExePath", none, 0, false, none, none},
-        {"not an administrator", exe, 1, true, none, exe},
-        {"neither writable: the old entry stays", exe, 2, true, none, old},
+        {"expandable", expandable, 0, true, expandable, std::nullopt},
+        {"255 characters", chars255, 0, true, chars255, std::nullopt},
+        {"256 characters", chars256, 0, false, std::nullopt, std::nullopt},
+        {"no ExePath", std::nullopt, 0, false, std::nullopt, std::nullopt},
+        {"not an administrator", exe, 1, true, std::nullopt, exe},
+        {"neither writable: the old entry stays", exe, 2, true, std::nullopt, old},
     };
     for (const auto& [name, exePath, unwritable, reported, machineEntry, userEntry] : cases) {
         registry = MemoryRegistry();

@@ -18,9 +18,8 @@ namespace wrenquil {
 class FakeMainWindow final : public MainWindow, public GatewayTransport {
 public:
     FakeMainWindow(const LoginState& login, bool sendOn, std::string message, std::string mobile)
-        : messageText(std::move(message)), mobileText(std::move(mobile)), login_(login) {
-        sendButton = menu[ID_MESSAGE_SEND] = sendOn;
-    }
+        : messageText(std::move(message)), mobileText(std::move(mobile)),
+          sendButton(sendOn), menu{{ID_MESSAGE_SEND, sendOn}}, login_(login) {}
 
     std::string messageText, mobileText;
     bool sendButton;
