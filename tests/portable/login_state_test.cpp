@@ -54,7 +54,7 @@ TEST(LoginState, EachEventLeavesTheWindowAsTheRecordIs) {
         {"start", StartUp, {"ann", "", "", 0}, "hi", "07", true, "|out ann/ 07|Send off|on off|logged out"},
         {"start, auto logon, both stored", StartAutoLogon, {"ann", "pw", "", 0}, "hi", "07", true,
             "|in ann/pw 07|Send off|off on|ann logged in"},
-        {"start, auto logon, password missing", StartAutoLogon, {"ann", "", "", 0}, "", "", false,
+        {"start, auto logon, password missing", StartAutoLogon, {"ann", "", "", 0}, "hi", "", false,
             "Login|in ann/pw |Send off|off on|ann logged in", true},
         {"login", LoginCommand, out, "hi", "07", false, "Login|in ann/pw 07|Send on|off on|ann logged in", true},
         {"login cancelled", LoginCommand, out, "hi", "07", true, "Login|out / 07|Send on|- -|"},
@@ -68,6 +68,7 @@ TEST(LoginState, EachEventLeavesTheWindowAsTheRecordIs) {
         {"recount, logged out", RefreshCounter, out, "hello", "077", true, "|out / 077|Send off|- -||5 characters / 1 message"},
         {"message: last one deleted", MessageTextChanged, in, "", "077", true, "|in ann/pw 077|Send off|- -||0 characters / 0 messages"},
         {"message, logged out", MessageTextChanged, out, "h", "077", false, "|out / 077|Send off|- -||1 characters / 1 message"},
+        {"message, no number", MessageTextChanged, in, "h", "", false, "|in ann/pw |Send off|- -||1 characters / 1 message"},
         {"number: last one deleted", MobileNumberChanged, in, "hi", "", true, "|in ann/pw |Send off|- -|"},
         {"number, logged out", MobileNumberChanged, out, "hi", "0", false, "|out / 0|Send off|- -|"},
     };

@@ -53,25 +53,27 @@ TEST(GatewayReply, JoinsTheLinesOfAnyBodyAndReplacesOnlyAMarkerFollowedByText) {
 // boxes|status after|Send when the input queued during the send is handled|number in use|Send
 // afterwards".
 TEST(SendToGateway, ShowsProgressThenTheOutcomeAndGivesSendBack) {
-    using Kind = FetchOutcome::Kind;
     const std::string rejected = kUrlRejectedText;
     const std::string fetching = "open, " + std::string(kConnectingText) + " / Send off, ";
-    // Logged in, the gateway's answer if a session opens, and what the send did.
-    const std::tuple<const char*, int, std::optional<FetchOutcome>, std::string> cases[] = {
+    using Answer = std::optional<FetchOutcome>; // none: no session opens
+    // The message and the number, the gateway's answer, and what the send did; logged in (a
+    // recount while logged out shows that Send is not allowed then).
+    const std::tuple<const char*, const char*, const char*, Answer, std::string> cases[] = {
         // clang-format off
-        {"not logged in", 0, FetchOutcome{Kind::Reply, ""}, "||not handled|old|Send on"},
-        {"no session", 1, std::nullopt, "|Exception: no session|not handled|old|Send on"},
-        {"sent", 1, FetchOutcome{Kind::Reply, "1|Message sent"},
+        {"no message", "", "07", std::nullopt, "||not handled|old|Send on"},
+        {"no number", "hi", "", std::nullopt, "||not handled|old|Send on"},
+        {"no session", "hi", "07", std::nullopt, "|Exception: no session|not handled|old|Send on"},
+        {"sent", "hi", "07", FetchOutcome{FetchOutcome::Kind::Reply, "1|Message sent"},
             fetching + "closed|OK. Message sent|off|07|Send on"},
-        {"url rejected", 1, FetchOutcome{Kind::UrlRejected, ""},
+        {"url rejected", "hi", "07", FetchOutcome{FetchOutcome::Kind::UrlRejected, ""},
             fetching + "Error: " + rejected + "closed|" + rejected + "|off|07|Send on"},
-        {"network fails", 1, FetchOutcome{Kind::Failed, "error 12057"},
+        {"network fails", "hi", "07", FetchOutcome{FetchOutcome::Kind::Failed, "error 12057"},
             fetching + "closed|Exception: error 12057|off|07|Send on"},
         // clang-format on
     };
-    for (const auto& [name, loggedIn, fetched, seen] : cases) {
-        LoginState state{"ann", "p&w", "old", loggedIn};
-        FakeMainWindow window(state, true, "hi", "07");
+    for (const auto& [name, message, mobile, fetched, seen] : cases) {
+        LoginState state{"ann", "p&w", "old", 1};
+        FakeMainWindow window(state, true, message, mobile);
         window.fetched = fetched;
 
         SendToGateway(state, window, window);
