@@ -70,6 +70,9 @@ TEST_F(SettingsStoreTest, SavesPreferencesAndCredentialsForAutoLogon) {
 // A value of a wrong type or size loads safely. Without a section, as when it cannot be made,
 // every value has its default and the hot key in force stays.
 TEST_F(SettingsStoreTest, OddValuesOrAnUnwritableSectionLoadSafely) {
+    registry.DenyWrite("HKCU\\Software\\Halvory Limited\\Sms");
+    store.SavePreferences(Preferences{1, 0, 1, 1, 1, 0x41, 2});
+    EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1, 0x41, 2}), "0 1 0 0 0 20041 ||");
     const std::tuple<const char*, Value, const char*> cases[] = {
         // clang-format off
         {"HotKey", {kRegSz, Text({"65536", 6})}, "0 1 0 0 0 91 ||"}, // too long: the key in force
@@ -82,10 +85,6 @@ TEST_F(SettingsStoreTest, OddValuesOrAnUnwritableSectionLoadSafely) {
         registry.Put(kSection, name, value);
         EXPECT_EQ(Loaded(), loaded) << name << " of type " << value.first;
     }
-    registry = MemoryRegistry();
-    registry.DenyWrite("HKCU\\Software\\Halvory Limited\\Sms");
-    store.SavePreferences(Preferences{1, 0, 1, 1, 1, 0x41, 2});
-    EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1, 0x41, 2}), "0 1 0 0 0 20041 ||");
 }
 
 // The entry is a copy of "ExePath" of at most 255 characters, machine-wide where that key can
