@@ -67,24 +67,24 @@ TEST_F(SettingsStoreTest, SavesPreferencesAndCredentialsForAutoLogon) {
     EXPECT_EQ(Loaded(), "2 0 3 1 5 60041 ||");
 }
 
-// A value of a wrong type or size loads safely. Without a section, as when it cannot be made,
-// every value has its default and the hot key in force stays.
+// A value of a wrong type or size loads safely: each row adds one to the section. Once the
+// section cannot be opened to be changed, every value has its default and the hot key in force
+// stays.
 TEST_F(SettingsStoreTest, OddValuesOrAnUnwritableSectionLoadSafely) {
-    registry.DenyWrite("HKCU\\Software\\Halvory Limited\\Sms");
-    store.SavePreferences(Preferences{1, 0, 1, 1, 1, 0x41, 2});
-    EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1, 0x41, 2}), "0 1 0 0 0 20041 ||");
     const std::tuple<const char*, Value, const char*> cases[] = {
         // clang-format off
         {"HotKey", {kRegSz, Text({"65536", 6})}, "0 1 0 0 0 91 ||"}, // too long: the key in force
         {"Phone", {kRegBinary, Text({"07\0x", 4})}, "0 1 0 0 0 91 ||07"},
-        {"StartMinimized", {kRegBinary, {1, 0}}, "1 1 0 0 0 91 ||"},
+        {"StartMinimized", {kRegBinary, {1, 0}}, "1 1 0 0 0 91 ||07"},
         // clang-format on
     };
     for (const auto& [name, value, loaded] : cases) {
-        registry = MemoryRegistry();
         registry.Put(kSection, name, value);
         EXPECT_EQ(Loaded(), loaded) << name << " of type " << value.first;
     }
+    registry.DenyWrite("HKCU\\Software\\Halvory Limited\\Sms");
+    store.SavePreferences(Preferences{1, 0, 1, 1, 1, 0x41, 2});
+    EXPECT_EQ(Loaded(Preferences{1, 0, 1, 1, 1, 0x41, 2}), "0 1 0 0 0 20041 ||");
 }
 
 // The entry is a copy of "ExePath" of at most 255 characters, machine-wide where that key can
