@@ -9,15 +9,12 @@
 namespace wrenquil {
 namespace {
 
-// The hot key control's Shift, Control, Alt and extended-key bits, as RegisterHotKey wants them.
-TEST(MapHotKeyModifiers, MapsAltControlShiftAndDropsTheExtendedBit) {
+// The hot key control's Shift, Control, Alt and extended-key bits become RegisterHotKey's; the
+// paste switch counts only as the command line's last three characters.
+TEST(CaptureRules, MapModifiersAndFindThePasteSwitch) {
     EXPECT_EQ(MapHotKeyModifiers(0x01), 0x4u);
     EXPECT_EQ(MapHotKeyModifiers(0x0E), 0x3u);
-}
-
-TEST(HasPasteSwitch, LooksOnlyAtTheLastThreeCharacters) {
     EXPECT_TRUE(HasPasteSwitch("\"C:\\Program Files\\Wrenquil\\Wrenquil.exe\" -c"));
-    EXPECT_TRUE(HasPasteSwitch(" -c"));
     for (const char* line : {"Wrenquil.exe -C", "Wrenquil.exe -c ", "Wrenquil.exe -cx", "-c", ""}) {
         EXPECT_FALSE(HasPasteSwitch(line)) << line;
     }

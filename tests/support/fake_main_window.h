@@ -1,23 +1,25 @@
 // A main window that keeps what a user would see: the boxes' texts, Send and the Message menu's
 // items enabled or not, the status bar, and the dialogs and message boxes shown. Like the real
-// one, setting the mobile number raises its change notification.
+// one, setting the mobile number raises its change notification. It stands in for the gateway
+// too, noting among what is shown the session's life and what the window showed while fetching.
 #pragma once
 
 #include "core/login_state.h"
 #include "core/main_window.h"
+#include "gateway/gateway_transport.h"
 #include "res/resource.h"
 
 #include <map>
+#include <optional>
 #include <string>
 
 namespace wrenquil {
 
-class FakeMainWindow final : public MainWindow {
+class FakeMainWindow final : public MainWindow, public GatewayTransport {
 public:
     FakeMainWindow(const LoginState& login, bool sendOn, std::string message, std::string mobile)
-        : messageText(std::move(message)), mobileText(std::move(mobile)), login_(login) {
-        sendButton = menu[ID_MESSAGE_SEND] = sendOn;
-    }
+        : messageText(std::move(message)), mobileText(std::move(mobile)),
+          sendButton(sendOn), menu{{ID_MESSAGE_SEND, sendOn}}, login_(login) {}
 
     std::string messageText, mobileText;
     bool sendButton;
@@ -27,6 +29,7 @@ public:
     int loginResult = 1;                      // the Login dialog's; accepted (0) as "ann" with "pw"
     PreferencesOutcome preferences;           // what the Preferences dialog hands back
     std::string sendWhenBusy = "not handled"; // when the input queued during a send is handled
+    std::optional<FetchOutcome> fetched;      // what the gateway answers; none: no session opens
 
     // Send as the button and the menu item show it: "on", "off", or "differ".
     std::string Send() const {
@@ -57,15 +60,24 @@ public:
     }
     int RunLoginDialog(LoginState& state) override {
         shown += "Login";
-        if (loginResult == 0) {
-            state = LoginState{"ann", "pw", state.mobileNumber, state.loggedIn};
-        }
+        state = loginResult == 0 ? LoginState{"ann", "pw", state.mobileNumber, 0} : state;
         return loginResult;
     }
     PreferencesOutcome RunPreferencesDialog() override {
         shown += "Preferences";
         return preferences;
     }
+
+    bool OpenSession(std::string& errorText) override {
+        errorText = "no session";
+        shown += fetched ? "open, " : "";
+        return fetched.has_value();
+    }
+    FetchOutcome Fetch(const std::string&) override {
+        shown += status[0] + " / Send " + Send() + ", ";
+        return *fetched;
+    }
+    void CloseSession() override { shown += "closed"; }
 
 private:
     const LoginState& login_;

@@ -40,9 +40,7 @@ public:
         if (type) {
             *type = valueType;
         }
-        if (data && fits) {
-            std::copy(bytes.begin(), bytes.end(), data);
-        }
+        std::copy_n(bytes.begin(), data && fits ? bytes.size() : 0, data);
         *size = static_cast<std::uint32_t>(bytes.size());
         return data && !fits ? kRegMoreData : kRegSuccess;
     }
