@@ -61,7 +61,14 @@ make_prefix() {
   echo "wine-env: creating $WINEPREFIX" >&2
   mkdir -p "$WINEPREFIX"
   local log=$WINEPREFIX.log
-  wineboot --init >"$log" 2>&1 || { cat "$log" >&2; return 1; }
+  if ! wineboot --init >"$log" 2>&1; then
+    # Seen once on a busy machine: wineboot could not load kernel32.dll into the new prefix.
+    # A second start in an emptied prefix is what a user would try.
+    wineserver -k 2>/dev/null || true
+    wineserver --wait
+    find "$WINEPREFIX" -mindepth 1 -delete
+    wineboot --init >>"$log" 2>&1 || { cat "$log" >&2; return 1; }
+  fi
   wineserver --wait
   # Verdana is not installed; DejaVu Sans has the closer metrics. Wine reads the user's
   # LogPixels before the machine's.
