@@ -32,8 +32,7 @@ TEST(MessageMap, AnExceptionFromAHandlerIsShownAndTheWindowGoesOn) {
 
     std::string shown;
     std::thread user([&] {
-        HWND box = nullptr;
-        WaitUntil([&] { return (box = ::FindWindowA("#32770", "Error")) != nullptr; });
+        HWND box = Driver::WaitForDialog("Error");
         shown = Driver::BoxText(box);
         Driver::Click(box, IDOK);
     });

@@ -2,7 +2,6 @@
 
 #include "res/resource.h"
 #include "shell/main_window/wrenquil_dlg.h"
-#include "shell/messages.h"
 #include "tools/probe/window_driver.h"
 
 #include <commctrl.h>
@@ -74,7 +73,7 @@ void Driver::Type(int id, const std::string& text) const {
     ::SendMessageA(Item(id), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-HWND Driver::WaitForDialog(const char* caption) const {
+HWND Driver::WaitForDialog(const char* caption) {
     HWND found = nullptr;
     WaitUntil([&] {
         found = ::FindWindowA("#32770", caption);
@@ -103,7 +102,7 @@ INT_PTR MainWindowHarness::Run(const std::function<void(Driver&)>& script, bool 
     std::thread driver([&] {
         HWND handle = nullptr;
         WaitUntil([&] {
-            handle = ::FindWindowA(nullptr, kMainWindowTitle);
+            handle = drive::FindMainWindow();
             // Shown, and activated by the window manager: acting before that races with it.
             return handle != nullptr && (!waitUntilShown || (::IsWindowVisible(handle) &&
                                                              ::GetForegroundWindow() == handle));

@@ -47,7 +47,7 @@ public:
     // Posted, so a command that opens a modal dialog does not hold up the driver.
     void Command(int id) const { ::PostMessageA(window, WM_COMMAND, id, 0); }
     // A dialog or message box of this process with the given caption, once it is shown.
-    HWND WaitForDialog(const char* caption) const;
+    static HWND WaitForDialog(const char* caption);
     // The text of a message box.
     static std::string BoxText(HWND box) { return DialogItemText(box, 0xFFFF); }
     static std::string DialogItemText(HWND dialog, int id);
