@@ -16,41 +16,27 @@ from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROB
                           set_gateway_scenario, stop_wine, wine)
 
 GATEWAY_PORT = os.environ.get("WRENQUIL_TEST_PORT", "18443")  # built into the demo program
-EMPTY_COUNTER = "0 characters / 0 messages"
 COPIES = REPO / "build" / "blackbox"
 
 CASES = []  # (name, function, arguments)
 case = case_registrar(CASES)
 
 
-@case("a second start hands the clipboard to the first, minimised")
-def second_start_hands_over():
-    clipboard, counter = "n" * 161, "161 characters / 2 messages"
-    with RunningProgram(DEMO_EXE) as first:
-        probe("minimize")
-        poll(lambda: probe("iconic"), "1", 5, "minimised")
-        probe("set-clipboard", clipboard)
-        code, _, _ = wine(DEMO_EXE, timeout=5)  # must end promptly
-        expect_equal(code, 0, "the second start's exit code")
-        poll(lambda: probe("text", "IDC_MESSAGE"), clipboard, 5, "the first's message box")
-        expect_equal(probe("status", "1"), counter, "counter")
-        poll(lambda: probe("iconic"), "0", 5, "minimised")
-        expect_equal(probe("visible"), "1", "visible")
-        first.close()
-
-
 # The second start finds the program's own window (a window of another program with the same
-# title is not it) and never waits for that window's thread, which a send may hold for long.
-@case("a second start ends at once and hands over to the program's own window: {0}", rows=[
-    ("a decoy window has the same title",),
-    ("the first is busy with a send that never ends",),
-])
-def second_start_finds_its_own_window(situation):
-    decoy = None
+# title is not it), hands it the clipboard and shows it, and never waits for that window's thread,
+# which a send may hold for long.
+@case("a second start ends at once and hands the clipboard over to the program's window: {0}",
+      rows=[("minimised",), ("in the tray, with a decoy window of the same title",),
+            ("busy with a send that never ends",)])
+def second_start_hands_over(situation):
+    clipboard, decoy = "n" * 161, None
     try:
         with RunningProgram(DEMO_EXE) as first, tempfile.TemporaryFile() as decoy_output:
-            probe("set-clipboard", "handed over")
-            if situation.startswith("a decoy"):
+            probe("set-clipboard", clipboard)
+            if situation == "minimised":
+                probe("minimize")
+                poll(lambda: probe("iconic"), "1", 5, "minimised")
+            elif "decoy" in situation:
                 probe("command", "ID_MESSAGE_HIDE")  # the real window waits in the tray
                 poll(lambda: probe("visible"), "0", 5, "hidden to the tray")
                 decoy = subprocess.Popen(["wine", str(PROBE_EXE), "decoy", "60"],
@@ -67,12 +53,13 @@ def second_start_finds_its_own_window(situation):
                 poll(lambda: probe("enabled", "IDC_SEND"), "0", 15, "Send greyed while sending")
             code, _, _ = wine(DEMO_EXE, timeout=10)
             expect_equal(code, 0, "the second start's exit code")
-            if decoy is not None:
-                poll(lambda: probe("visible"), "1", 5, "the real window shown")
-                poll(lambda: probe("text", "IDC_MESSAGE"), "handed over", 5, "its message box")
-                first.close()
-            else:
+            if situation.startswith("busy"):
                 first.process.kill()  # it would wait on the gateway for ever
+                return
+            poll(lambda: probe("text", "IDC_MESSAGE"), clipboard, 5, "the first's message box")
+            expect_equal(probe("status", "1"), "161 characters / 2 messages", "counter")
+            poll(lambda: probe("iconic") + probe("visible"), "01", 5, "minimised, visible")
+            first.close()
     finally:
         set_gateway_scenario("ok")
         if decoy is not None:
@@ -94,8 +81,8 @@ def start_with_arguments(file_name, arguments, outcome):
     with RunningProgram(COPIES / file_name, *arguments.split()) as program:
         # The paste happens before the window is first shown: no waiting needed.
         expect_equal(probe("text", "IDC_MESSAGE"), clipboard if pastes else "", "message box")
-        expect_equal(probe("status", "1"),
-                     "15 characters / 1 message" if pastes else EMPTY_COUNTER, "counter")
+        expect_equal(probe("status", "1"), "15 characters / 1 message" if pastes
+                     else "0 characters / 0 messages", "counter")
         program.close()
     _, out, _ = wine("reg", "query", COMPANY_KEY, "/s")
     key = r"HKEY_CURRENT_USER\Software\Halvory Limited" + "\\" + file_name[:-len(".exe")]

@@ -154,35 +154,27 @@ def case_registrar(cases):
 def run_cases(title, cases, filters, problems, prepare, cleanup):
     # Runs the cases whose names hold one of `filters` (all without any), each after
     # `prepare()`; a failing case runs `cleanup()` before the next, and so does the end of the run.
-    # Prints a line a case and the closing `N passed, N failed`; gives the exit status.
-    if problems:
-        print("\n".join(problems), file=sys.stderr)
-        print("0 passed, 1 failed")
-        return 1
-    selected = [c for c in cases if not filters or any(f in c[0] for f in filters)]
-    passed = failed = 0
-    started = time.monotonic()
+    # Prints a line a case and the closing `N passed, N failed`; gives the exit status. Problems
+    # with the environment fail the run before any case.
+    print("\n".join(problems), file=sys.stderr, end="\n" if problems else "")
+    selected = [c for c in cases
+                if not problems and (not filters or any(f in c[0] for f in filters))]
+    failed, started = len(problems), time.monotonic()
     try:
         for name, function, arguments in selected:
-            case_started = time.monotonic()
+            case_started, failure = time.monotonic(), ""
             try:
                 prepare()
                 function(*arguments)
-                failure = None
-            except CheckFailed as error:
-                failure = str(error)
             except Exception as error:  # a broken harness fails the case, it does not stop the run
-                failure = f"{type(error).__name__}: {error}"
-            seconds = time.monotonic() - case_started
-            if failure is None:
-                passed += 1
-                print(f"ok    {name} ({seconds:.1f} s)", flush=True)
-            else:
                 failed += 1
                 cleanup()
-                print(f"FAIL  {name} ({seconds:.1f} s): {failure}", flush=True)
+                failure = ": " + (str(error) if isinstance(error, CheckFailed)
+                                  else f"{type(error).__name__}: {error}")
+            print(f"{'FAIL ' if failure else 'ok   '} {name} "
+                  f"({time.monotonic() - case_started:.1f} s){failure}", flush=True)
     finally:
         cleanup()
     print(f"{title} run took {time.monotonic() - started:.1f} s")
-    print(f"{passed} passed, {failed} failed")
+    print(f"{len(selected) - failed + len(problems)} passed, {failed} failed")
     return 1 if failed or not selected else 0

@@ -32,22 +32,28 @@ HWND ShownTrayIcon() {
 using Clock = std::chrono::steady_clock;
 std::atomic<Clock::rep> lastMessage{0};
 std::atomic<int> hotKeysTaken{0};
+MessageWatch watch; // the harness's, called on the window's thread
 
-void NoteMessage(UINT message) {
+void NoteMessage(HWND window, UINT message, WPARAM wParam) {
     lastMessage = Clock::now().time_since_epoch().count();
     hotKeysTaken += message == WM_HOTKEY ? 1 : 0;
-}
-
-LRESULT CALLBACK OnPosted(int code, WPARAM removed, LPARAM msg) {
-    if (code == HC_ACTION && removed == PM_REMOVE) {
-        NoteMessage(reinterpret_cast<const MSG*>(msg)->message);
+    if (watch) {
+        watch(window, message, wParam);
     }
-    return ::CallNextHookEx(nullptr, code, removed, msg);
 }
 
-LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM msg) {
-    NoteMessage(reinterpret_cast<const CWPSTRUCT*>(msg)->message);
-    return ::CallNextHookEx(nullptr, code, wParam, msg);
+LRESULT CALLBACK OnPosted(int code, WPARAM removed, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && removed == PM_REMOVE) {
+        NoteMessage(msg->hwnd, msg->message, msg->wParam);
+    }
+    return ::CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+LRESULT CALLBACK OnSent(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    NoteMessage(msg->hwnd, msg->message, msg->wParam);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 } // namespace
@@ -139,8 +145,10 @@ bool BringToFront(HWND window) {
     });
 }
 
-INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script) {
-    NoteMessage(WM_NULL);
+INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
+                   bool waitUntilShown) {
+    watch = harness.watch;
+    NoteMessage(nullptr, WM_NULL, 0);
     hotKeysTaken = 0;
     const DWORD thread = ::GetCurrentThreadId();
     using Hook = std::unique_ptr<HHOOK__, decltype(&::UnhookWindowsHookEx)>;
@@ -148,7 +156,7 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
                       &::UnhookWindowsHookEx);
     const Hook sent(::SetWindowsHookExA(WH_CALLWNDPROC, &OnSent, nullptr, thread),
                     &::UnhookWindowsHookEx);
-    return harness.Run([&](Driver& d) {
+    const auto settledScript = [&](Driver& d) {
         ASSERT_TRUE(WaitUntilQuiet()) << "the window never settled";
         script(d);
         // What Esc does in the menu's loop; the window's own end waits for the menu's.
@@ -156,7 +164,8 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
             HWND menu = ShownWindow("#32768");
             return !menu || (::PostMessageA(menu, WM_CANCELMODE, 0, 0) && false);
         });
-    });
+    };
+    return harness.Run(settledScript, waitUntilShown);
 }
 
 bool WaitUntilQuiet() {

@@ -53,9 +53,10 @@ bool SetClipboardText(const std::string& text);
 bool BringToFront(HWND window);
 
 // Runs the window as the harness does, but starts the script only once the window's thread is
-// quiet (see WaitUntilQuiet). A menu the script leaves open is closed, or the window could
-// never end.
-INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script);
+// quiet (see WaitUntilQuiet), and shows the harness's `watch` every message meanwhile. A menu
+// the script leaves open is closed, or the window could never end.
+INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
+                   bool waitUntilShown = true);
 // While RunSettled runs: waits until the window's thread has taken up no message for a while;
 // it has then found its queue empty at least once. Wine's dialog loop shows its dialog
 // (SW_SHOWNORMAL) the first time the queue is empty, which would bring back a hidden window.

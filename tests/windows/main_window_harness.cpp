@@ -17,23 +17,11 @@ bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     return drive::PollUntil(milliseconds / 1000.0, done, 10);
 }
 
-namespace {
-
-GUITHREADINFO GuiThreadOf(HWND window) {
+HWND FocusOf(HWND window) {
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
     ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui);
-    return gui;
-}
-
-} // namespace
-
-HWND FocusOf(HWND window) {
-    return GuiThreadOf(window).hwndFocus;
-}
-
-HWND CaptureOf(HWND window) {
-    return GuiThreadOf(window).hwndCapture;
+    return gui.hwndFocus;
 }
 
 std::string Driver::Status(int part) const {

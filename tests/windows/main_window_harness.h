@@ -15,13 +15,13 @@
 
 namespace wrenquil {
 
+using MessageWatch = std::function<void(HWND window, UINT message, WPARAM wParam)>;
+
 // Polls until `done` holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000);
 
-// The keyboard focus and the mouse capture of the thread that owns `window`: a thread can ask
-// for its own only.
+// The keyboard focus of the thread that owns `window`: a thread can ask for its own only.
 HWND FocusOf(HWND window);
-HWND CaptureOf(HWND window);
 
 // What the driving thread does to and reads from the running window.
 class Driver {
@@ -80,6 +80,8 @@ public:
     CWinApp app;
     // Runs just before the window is created (e.g. to inject a failure).
     std::function<void()> beforeRun;
+    // Under RunSettled, sees each message the window's thread takes up or is sent, on that thread.
+    MessageWatch watch;
 };
 
 } // namespace wrenquil

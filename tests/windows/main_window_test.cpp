@@ -16,13 +16,6 @@ namespace {
 
 const std::string kLoggedOutControls = "Send off/off, Login on, Logoff off";
 
-// Types the keys one after another into the box that has the focus.
-void TypeKeys(std::initializer_list<BYTE> keys) {
-    for (const BYTE key : keys) {
-        PressKeys({key});
-    }
-}
-
 std::pair<DWORD, DWORD> Selection(HWND box) {
     DWORD start = 0, end = 0;
     ::SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -218,7 +211,10 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
         ::SendMessageA(box, EM_SETSEL, 0, 0); // so that the End key is seen to arrive
         ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MOBILE, {VK_END},
                                      [&] { return Selection(box) == std::pair(13ul, 13ul); }));
-        TypeKeys({VK_RETURN, '4', '5', '6', VK_BACK}); // the 6 refused, the 5 taken back
+        // The 6 refused, the 5 taken back.
+        for (const BYTE key : std::initializer_list<BYTE>{VK_RETURN, '4', '5', '6', VK_BACK}) {
+            PressKeys({key});
+        }
         EXPECT_TRUE(WaitUntil([&] { return d.Text(IDC_MOBILE) == "12345678901234"; }))
             << d.Text(IDC_MOBILE);
         EXPECT_TRUE(d.Restored());
@@ -261,7 +257,8 @@ TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
                                                        {"Preferences", ID_OPTIONS_PREFERENCES},
                                                        {"About Wrenquil", ID_HELP_ABOUT}};
         for (const auto& [caption, command] : dialogs) {
-            for (const UINT way : {WM_KEYDOWN, WM_SYSCOMMAND}) {
+            for (const auto& [way, key] :
+                 {std::pair{WM_KEYDOWN, VK_ESCAPE}, {WM_SYSCOMMAND, SC_CLOSE}}) {
                 SCOPED_TRACE(std::string(caption) + (way == WM_KEYDOWN ? ", Esc" : ", close box"));
                 d.Command(command);
                 HWND dialog = d.WaitForDialog(caption);
@@ -269,11 +266,8 @@ TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
                 ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, "typed"); // Preferences only
                 // Esc as the dialog's loop takes it from the queue: a real key repeated after a
                 // lost one would reach the main window once the dialog has gone.
-                if (way == WM_KEYDOWN) {
-                    ::PostMessageA(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-                } else {
-                    ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-                }
+                ::PostMessageA(way == WM_KEYDOWN ? ::GetDlgItem(dialog, IDOK) : dialog, way, key,
+                               0);
                 EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
                 EXPECT_TRUE(::IsWindowVisible(d.window));
                 EXPECT_EQ(d.Status(0), kLoggedOutText);
@@ -313,36 +307,26 @@ TEST(MainWindow, TheCloseBoxAltF4AndMessageExitEndWithZeroAndReleaseTheHotKey) {
     }
 }
 
-// Under Wine the window manager may still be mapping the new window and undo an early
-// minimise, so the test counts the window's requests to minimise rather than its state.
-std::atomic<int> minimiseRequests{0};
-LRESULT CALLBACK CountMinimiseRequests(int code, WPARAM wParam, LPARAM lParam) {
-    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_SYSCOMMAND &&
-        (msg->wParam & 0xFFF0) == SC_MINIMIZE) {
-        ++minimiseRequests;
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 TEST(MainWindow, StartMinimizedMinimisesOnlyAtTheFirstShowing) {
     for (const bool startMinimized : {true, false}) {
         MainWindowHarness harness;
         harness.settings.WriteNumber("StartMinimized", startMinimized);
         harness.settings.WriteNumber("MinimizeToTray", 0);
-        minimiseRequests = 0;
-        HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, &CountMinimiseRequests, nullptr,
-                                         ::GetCurrentThreadId());
-        harness.Run(
+        // Under Wine the window manager may still be mapping the new window and undo an early
+        // minimise, so the test counts the window's requests to minimise rather than its state.
+        int minimiseRequests = 0; // counted on this thread, which runs the window
+        harness.watch = [&](HWND, UINT message, WPARAM wParam) {
+            minimiseRequests += message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE;
+        };
+        RunSettled(
+            harness,
             [&](Driver& d) {
-                WaitUntil([&] { return minimiseRequests == 1; }, startMinimized ? 5000 : 0);
                 for (const int show : {SW_RESTORE, SW_HIDE, SW_SHOW}) {
                     ::ShowWindow(d.window, show);
                 }
                 ::SendMessageA(d.window, WM_NULL, 0, 0); // the shows have been handled
             },
             false);
-        ::UnhookWindowsHookEx(hook);
         EXPECT_EQ(minimiseRequests, startMinimized ? 1 : 0);
     }
 }

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 namespace wrenquil {
 namespace {
 
@@ -40,26 +38,18 @@ bool Choose(char letter) {
     return WaitUntil([] { return ShownWindow("#32768") == nullptr; });
 }
 
-// Whether the shell held the window's icon when the window got its last message, after its own
-// end's handlers, noted by a hook on the window's thread. The main window's comes last, after
-// its children's; the window still exists, so the answer does not depend on the shell noticing
-// its end.
-std::atomic<int> iconAtTheEnd{-1};
-LRESULT CALLBACK NoteTheIconAtTheEnd(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (msg->message == WM_NCDESTROY) {
-        iconAtTheEnd = TrayIconShown(msg->hwnd);
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // One run of the window, logged in with the stored settings' defaults, through hiding and
 // restoring in every way, the tray menu, and Exit.
 TEST(Tray, HideRestoreTheTrayMenuAndExit) {
     MainWindowHarness harness;
     harness.LogInAtStart();
-    HHOOK hook =
-        ::SetWindowsHookExA(WH_CALLWNDPROC, &NoteTheIconAtTheEnd, nullptr, ::GetCurrentThreadId());
+    // Whether the shell held the window's icon when the window got its last message, after its
+    // own end's handlers. The main window's comes last, after its children's; the window still
+    // exists, so the answer does not depend on the shell noticing its end.
+    int iconAtTheEnd = -1; // noted on this thread, which runs the window
+    harness.watch = [&](HWND window, UINT message, WPARAM) {
+        iconAtTheEnd = message == WM_NCDESTROY ? TrayIconShown(window) : iconAtTheEnd;
+    };
     const INT_PTR result = RunSettled(harness, [&](Driver& d) {
         d.Type(IDC_MESSAGE, "hello there");
 
@@ -111,7 +101,6 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
         ASSERT_TRUE(Choose('X'));
         EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(d.window); }));
     });
-    ::UnhookWindowsHookEx(hook);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(iconAtTheEnd, 0);
 }
