@@ -1,9 +1,8 @@
 # What the black-box cases use to start Wrenquil under Wine and look at it from outside:
-# the probe, the registry, the program's processes and the local gateway's request log.
+# the probe, the registry, the program's processes and the local gateway.
 #
 # Wine's output always goes through files: services Wine starts inherit a pipe and keep
 # the reader waiting.
-import json
 import os
 import subprocess
 import sys
@@ -114,21 +113,6 @@ class RunningProgram:
         except subprocess.TimeoutExpired:
             raise CheckFailed("the window is gone but the process is still running")
         expect_equal(code, 0, "exit code")
-
-
-class GatewayLog:
-    # The requests the local gateway received since this object was made.
-
-    def __init__(self):
-        self.path = Path(os.environ["WRENQUIL_TEST_GATEWAY_LOG"])
-        self.start = self.path.stat().st_size if self.path.exists() else 0
-
-    def requests(self):
-        if not self.path.exists():
-            return []
-        with self.path.open("rb") as log:
-            log.seek(self.start)
-            return [json.loads(line) for line in log.read().splitlines() if line.strip()]
 
 
 def set_gateway_scenario(name):
