@@ -59,10 +59,8 @@ protected:
         EXPECT_EQ(d.Text(IDC_MESSAGE), selection);
     }
 
-    static HWND edit;
+    static inline HWND edit = nullptr;
 };
-
-HWND Capture::edit = nullptr;
 
 // Scroll Lock, the built-in key, in turn: in front (and the paste a second start asks for),
 // with its light on and off, with nothing selected, and another hot key's message.

@@ -101,10 +101,6 @@ void PressKeys(std::initializer_list<BYTE> keys) {
     }
 }
 
-bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
-    return PressKeysInUntil(nullptr, 0, keys, done);
-}
-
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done) {
     for (int attempt = 0; attempt < 3 && !done(); ++attempt) {

@@ -36,12 +36,14 @@ void ClickOn(HWND window);
 
 // Presses the keys in order and releases them in reverse order, as a user holds modifiers.
 void PressKeys(std::initializer_list<BYTE> keys);
-// Presses the keys until `done` holds, at most a few times: under Wine a synthesised key can be
-// lost while the window manager settles the focus.
-bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done);
-// The same, giving the box `id` of `dialog` (unless null) the focus before each try.
+// Presses the keys until `done` holds, at most a few times (under Wine a synthesised key can be
+// lost while the window manager settles the focus), giving the box `id` of `dialog` (unless
+// null) the focus before each try.
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done);
+inline bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
+    return PressKeysInUntil(nullptr, 0, keys, done);
+}
 
 // True when no one holds the hot key. Under Wine a key registered without a window by a thread
 // that had no message queue yet can never be unregistered, and pressing it then crashes the

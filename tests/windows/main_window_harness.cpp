@@ -34,10 +34,6 @@ std::string Driver::Status(int part) const {
     return text.data();
 }
 
-std::string Driver::Text(int id) const {
-    return DialogItemText(window, id);
-}
-
 std::string Driver::DialogItemText(HWND dialog, int id) {
     HWND item = ::GetDlgItem(dialog, id);
     std::vector<char> text(static_cast<std::size_t>(::GetWindowTextLengthA(item)) + 1);
@@ -69,17 +65,6 @@ HWND Driver::WaitForDialog(const char* caption) {
     });
     return found;
 }
-
-void Driver::Click(HWND dialog, int id) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-MainWindowHarness::MainWindowHarness(LibraryLoader& libraries) : app("Wrenquil", libraries) {
-    RegisterCommonControls();
-}
-
-MainWindowHarness::~MainWindowHarness() = default;
 
 INT_PTR MainWindowHarness::Run(const std::function<void(Driver&)>& script, bool waitUntilShown) {
     CWrenquilDlg window(login, preferences, settings);

@@ -29,7 +29,7 @@ public:
     explicit Driver(HWND mainWindow) : window(mainWindow) {}
 
     std::string Status(int part) const;
-    std::string Text(int id) const;
+    std::string Text(int id) const { return DialogItemText(window, id); }
     // Shown, not minimised, and in front.
     bool Restored() const {
         return ::IsWindowVisible(window) && !::IsIconic(window) &&
@@ -51,7 +51,10 @@ public:
     // The text of a message box.
     static std::string BoxText(HWND box) { return DialogItemText(box, 0xFFFF); }
     static std::string DialogItemText(HWND dialog, int id);
-    static void Click(HWND dialog, int id);
+    static void Click(HWND dialog, int id) {
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    }
 
     HWND window;
 };
@@ -59,8 +62,10 @@ public:
 class MainWindowHarness {
 public:
     // The DLLs the window loads on first use come from `libraries`.
-    explicit MainWindowHarness(LibraryLoader& libraries = SystemLibraryLoader());
-    ~MainWindowHarness();
+    explicit MainWindowHarness(LibraryLoader& libraries = SystemLibraryLoader())
+        : app("Wrenquil", libraries) {
+        RegisterCommonControls();
+    }
 
     // Runs the window until the script returns (then closes it, unless it has ended) and
     // gives the window's result. The script starts once the window is shown, or, for scripts

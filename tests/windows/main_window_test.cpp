@@ -16,13 +16,6 @@ namespace {
 
 const std::string kLoggedOutControls = "Send off/off, Login on, Logoff off";
 
-std::pair<DWORD, DWORD> Selection(HWND box) {
-    DWORD start = 0, end = 0;
-    ::SendMessageA(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                   reinterpret_cast<LPARAM>(&end));
-    return {start, end};
-}
-
 // A key typed at once into the Login dialog, as "name/password": a name goes into the name box
 // while there is none yet, not masked into the password box; with a name, the password is typed.
 std::string TypedIntoLogin(HWND login) {
@@ -53,8 +46,10 @@ TEST(MainWindow, StartsEmptyAndFollowsTypingLoginAndLogoff) {
                 EXPECT_EQ(d.Status(1), "4 characters / 1 message");
                 ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 2, 2);
                 ::PostMessageA(d.Item(IDC_MESSAGE), WM_CHAR, 1, 1); // Ctrl+A selects it all
-                EXPECT_TRUE(WaitUntil(
-                    [&] { return Selection(d.Item(IDC_MESSAGE)) == std::pair(0ul, 4ul); }));
+                EXPECT_TRUE(WaitUntil([&] {
+                    return ::SendMessageA(d.Item(IDC_MESSAGE), EM_GETSEL, 0, 0) ==
+                           MAKELRESULT(0, 4);
+                }));
                 d.Type(IDC_MOBILE, "07700");
 
                 // The Login dialog refuses empty fields, keeps the record on Cancel, takes a blank.
@@ -209,8 +204,9 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
         HWND box = d.Item(IDC_MOBILE);
         d.Type(IDC_MOBILE, "1234567890123");
         ::SendMessageA(box, EM_SETSEL, 0, 0); // so that the End key is seen to arrive
-        ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MOBILE, {VK_END},
-                                     [&] { return Selection(box) == std::pair(13ul, 13ul); }));
+        ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MOBILE, {VK_END}, [&] {
+            return ::SendMessageA(box, EM_GETSEL, 0, 0) == MAKELRESULT(13, 13);
+        }));
         // The 6 refused, the 5 taken back.
         for (const BYTE key : std::initializer_list<BYTE>{VK_RETURN, '4', '5', '6', VK_BACK}) {
             PressKeys({key});
