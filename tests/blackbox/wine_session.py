@@ -140,10 +140,10 @@ def run_cases(title, cases, filters, problems, prepare, cleanup):
     # `prepare()`; a failing case runs `cleanup()` before the next, and so does the end of the run.
     # Prints a line a case and the closing `N passed, N failed`; gives the exit status. Problems
     # with the environment fail the run before any case.
-    print("\n".join(problems), file=sys.stderr, end="\n" if problems else "")
+    sys.stderr.write("".join(problem + "\n" for problem in problems))
     selected = [c for c in cases
                 if not problems and (not filters or any(f in c[0] for f in filters))]
-    failed, started = len(problems), time.monotonic()
+    failed, started = 0, time.monotonic()
     try:
         for name, function, arguments in selected:
             case_started, failure = time.monotonic(), ""
@@ -160,5 +160,5 @@ def run_cases(title, cases, filters, problems, prepare, cleanup):
     finally:
         cleanup()
     print(f"{title} run took {time.monotonic() - started:.1f} s")
-    print(f"{len(selected) - failed + len(problems)} passed, {failed} failed")
+    print(f"{len(selected) - failed} passed, {failed + len(problems)} failed")
     return 1 if failed or not selected else 0
