@@ -71,7 +71,7 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
         // as focusing the box selects it) over the clipboard with keys taken after its
         // handler, which a second start's paste over the selection then shows.
         d.Type(IDC_MESSAGE, "mine");
-        ASSERT_TRUE(SetClipboardText("clip"));
+        ASSERT_TRUE(drive::SetClipboardText("clip"));
         ASSERT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_SCROLL},
                                      [] { return HotKeysTaken() > 0; }));
         // Posted, a hot key's message is taken only once the first one's handler has returned;
@@ -87,7 +87,7 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
         // copied: the clipboard's older text (a password, say) is not pasted.
         for (const std::string selection : {"light on before", "light off before", ""}) {
             SCOPED_TRACE(selection);
-            ASSERT_TRUE(SetClipboardText("hunter2"));
+            ASSERT_TRUE(drive::SetClipboardText("hunter2"));
             ExpectCaptured(d, selection, {VK_SCROLL});
             EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); }));
         }

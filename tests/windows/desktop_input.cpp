@@ -3,7 +3,6 @@
 #include "main_window_harness.h"
 #include "shell/tray/tray_icon.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <iterator>
@@ -121,18 +120,6 @@ bool HotKeyFree(UINT modifiers, UINT key) {
     constexpr int kProbeId = 0xBFFF;
     const bool free = ::RegisterHotKey(nullptr, kProbeId, modifiers, key) != FALSE;
     return free && ::UnregisterHotKey(nullptr, kProbeId);
-}
-
-bool SetClipboardText(const std::string& text) {
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    std::copy_n(text.c_str(), text.size() + 1, static_cast<char*>(::GlobalLock(memory)));
-    ::GlobalUnlock(memory);
-    if (!WaitUntil([] { return ::OpenClipboard(nullptr) != FALSE; })) {
-        return false;
-    }
-    const bool set = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
-    ::CloseClipboard();
-    return set;
 }
 
 bool BringToFront(HWND window) {

@@ -1,8 +1,10 @@
 // What the tests do from outside the main window: real mouse and keyboard input, the tray icon
-// as the shell shows it, the clipboard, and when the window's thread is idle.
+// as the shell shows it, and when the window's thread is idle. The clipboard is set as the
+// probe sets it (drive::SetClipboardText).
 #pragma once
 
 #include "main_window_harness.h"
+#include "tools/probe/window_driver.h"
 
 #include <windows.h>
 
@@ -50,7 +52,6 @@ inline bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function
 // Wine server: the capture tests check before they press.
 bool HotKeyFree(UINT modifiers, UINT key);
 
-bool SetClipboardText(const std::string& text);
 // Brings the window to the front until the system says it is there.
 bool BringToFront(HWND window);
 

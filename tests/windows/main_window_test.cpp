@@ -229,7 +229,7 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
         for (const auto& c : cases) {
             d.Type(IDC_MOBILE, c.before);
             ::SendMessageA(box, EM_SETSEL, c.selectionStart, c.selectionEnd);
-            ASSERT_TRUE(SetClipboardText(c.clipboard));
+            ASSERT_TRUE(drive::SetClipboardText(c.clipboard));
             PressKeysUntil({c.modifier, c.key}, [&] {
                 return c.after ? d.Text(IDC_MOBILE) == c.after : !ShownBalloon().empty();
             });

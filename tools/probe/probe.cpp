@@ -275,24 +275,7 @@ void WaitStatus(const Args& args) {
 }
 
 void SetClipboard(const Args& args) {
-    const std::string text = JoinFrom(args, 0);
-    // Another process may hold the clipboard open for a moment.
-    if (!PollUntil(2, [] { return ::OpenClipboard(nullptr) != FALSE; })) {
-        throw DriveFailure("cannot open the clipboard");
-    }
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    bool stored = false;
-    if (memory != nullptr) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1,
-                  static_cast<char*>(::GlobalLock(memory)));
-        ::GlobalUnlock(memory);
-        stored = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
-        if (!stored) {
-            ::GlobalFree(memory);
-        }
-    }
-    ::CloseClipboard();
-    if (!stored) {
+    if (!SetClipboardText(JoinFrom(args, 0))) {
         throw DriveFailure("cannot put the text on the clipboard");
     }
 }

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace drive {
 double NowMicroseconds() {
     static const double usPerTick = [] {
@@ -88,6 +90,25 @@ std::string StatusText(HWND dialog, int part) {
         throw DriveFailure("cannot read the status bar through the window's process memory");
     }
     return text.substr(0, text.find('\0'));
+}
+
+bool SetClipboardText(const std::string& text) {
+    if (!PollUntil(5, [] { return ::OpenClipboard(nullptr) != FALSE; })) {
+        return false;
+    }
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool stored = false;
+    if (memory != nullptr) {
+        std::copy(text.c_str(), text.c_str() + text.size() + 1,
+                  static_cast<char*>(::GlobalLock(memory)));
+        ::GlobalUnlock(memory);
+        stored = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
+        if (!stored) {
+            ::GlobalFree(memory);
+        }
+    }
+    ::CloseClipboard();
+    return stored;
 }
 
 void ClickButton(HWND parent, int id) {

@@ -51,6 +51,10 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
 // The text of a part of the dialog's status bar, from any process.
 std::string StatusText(HWND dialog, int part);
 
+// Puts the text on the clipboard, waiting a while for another process to let go of it; false
+// when it could not.
+bool SetClipboardText(const std::string& text);
+
 // What a mouse click on the button sends its parent: a direct call from the window's own
 // thread, posted from anywhere else. A greyed button cannot be clicked (a DriveFailure).
 void ClickButton(HWND parent, int id);
