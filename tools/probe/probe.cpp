@@ -51,6 +51,10 @@ constexpr NamedId kNamedIds[] = {
     {"IDC_REMOVE_TRAY", IDC_REMOVE_TRAY},
     {"IDC_STATUSBAR", IDC_STATUSBAR},
     {"IDC_RUN_AT_STARTUP", IDC_RUN_AT_STARTUP},
+    {"IDC_AUTO_LOGON", IDC_AUTO_LOGON},
+    {"IDC_PREF_USERNAME", IDC_PREF_USERNAME},
+    {"IDC_PREF_PASSWORD", IDC_PREF_PASSWORD},
+    {"IDC_PREF_PHONE", IDC_PREF_PHONE},
     {"ID_MESSAGE_SEND", ID_MESSAGE_SEND},
     {"ID_MESSAGE_HIDE", ID_MESSAGE_HIDE},
     {"ID_MESSAGE_LOGIN", ID_MESSAGE_LOGIN},
@@ -256,6 +260,23 @@ void DialogClick(const Args& args) {
     Send(control, BM_CLICK, 0, 0, std::max(kAnswerMilliseconds, static_cast<UINT>(seconds * 1000)));
 }
 
+// A box of a window titled TITLE, once the window shows it: its text, or (with TEXT) its text
+// replaced as typing would.
+void DialogText(const Args& args) {
+    const int id = ParseId(args[1]);
+    HWND control = nullptr;
+    if (!PollUntil(kDefaultSeconds,
+                   [&] { return (control = FindEnabledControl(args[0], id)) != nullptr; })) {
+        throw DriveFailure("no window titled \"" + args[0] + "\" with an enabled control " +
+                           args[1]);
+    }
+    if (args.size() > 2) {
+        ReplaceText(control, JoinFrom(args, 2));
+    } else {
+        Print(WindowText(control));
+    }
+}
+
 // The last text read (or why it could not be read) goes into the failure message.
 void WaitStatus(const Args& args) {
     const int part = static_cast<int>(ParseInteger(args[0], "PART"));
@@ -271,6 +292,26 @@ void WaitStatus(const Args& args) {
         })) {
         throw DriveFailure("status part " + args[0] + " is " + last + ", not \"" + args[1] +
                            "\", after " + FormatSeconds(seconds));
+    }
+}
+
+// TEXT as typed characters (each one a key press and release of its own, as an input method
+// gives them) into the window with the keyboard focus.
+void Type(const Args& args) {
+    const std::string text = JoinFrom(args, 0);
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(static_cast<std::size_t>(
+        ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide.data(),
+                              static_cast<int>(wide.size()))));
+    for (const wchar_t c : wide) {
+        INPUT keys[2] = {};
+        for (INPUT& key : keys) {
+            key.type = INPUT_KEYBOARD;
+            key.ki.wScan = c;
+            key.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, keys, sizeof keys[0]);
     }
 }
 
@@ -331,7 +372,9 @@ constexpr Subcommand kSubcommands[] = {
     {"click", "ID", 1, 1, Click},
     {"login", "USER PASSWORD", 2, 2, Login},
     {"dialog-click", "TITLE ID [SECONDS]", 2, 3, DialogClick},
+    {"dialog-text", "TITLE ID [TEXT]", 2, kAnyNumber, DialogText},
     {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
+    {"type", "TEXT", 1, kAnyNumber, Type},
     {"close", "", 0, 0, Close},
     {"decoy", "[SECONDS]", 0, 1, Decoy},
     {"bench-startup", "ROUNDS LABEL=EXE...", 2, kAnyNumber, TimeStartup},
