@@ -30,7 +30,6 @@ test-windows: windows
 	scripts/wine-env.sh --display --gateway ctest --preset windows
 
 test-tools: setup
-	python3 -m unittest discover -s tools -p 'test_*.py'
 	python3 -m unittest discover -s tools/gateway -p 'test_*.py'
 
 # The built program under Wine, driven from outside by tools/probe against the local gateway.
