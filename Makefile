@@ -40,9 +40,11 @@ test-blackbox: windows
 package:
 	@scripts/package.sh
 
-# The installer under Wine (installing, the installed program, uninstalling) and a second,
-# clean build that must give the same bytes. Needs only the probe and the demo build besides.
+# What the package holds, read as files; then the installer under Wine (installing, the
+# installed program, uninstalling) and a second, clean build that must give the same bytes.
+# Needs only the probe and the demo build besides.
 test-installer: package
+	tests/installer/run_file_checks.py
 	cmake --build --preset windows --target wrenquil_probe wrenquil_demo -j2
 	tests/installer/run.sh
 
