@@ -30,7 +30,6 @@ test-windows: windows
 	scripts/wine-env.sh --display --gateway ctest --preset windows
 
 test-tools: setup
-	python3 -m unittest discover -s tools -p 'test_*.py'
 	python3 -m unittest discover -s tools/gateway -p 'test_*.py'
 
 # The built program under Wine, driven from outside by tools/probe against the local gateway.
@@ -41,9 +40,11 @@ test-blackbox: windows
 package:
 	@scripts/package.sh
 
-# The installer under Wine (installing, the installed program, uninstalling) and a second,
-# clean build that must give the same bytes. Needs only the probe and the demo build besides.
+# What the package holds, read as files; then the installer under Wine (installing, the
+# installed program, uninstalling) and a second, clean build that must give the same bytes.
+# Needs only the probe and the demo build besides.
 test-installer: package
+	tests/installer/run_file_checks.py
 	cmake --build --preset windows --target wrenquil_probe wrenquil_demo -j2
 	tests/installer/run.sh
 

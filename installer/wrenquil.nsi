@@ -1,9 +1,11 @@
 ; Wrenquil's installer. scripts/package.sh builds it (`make package`):
 ;
 ;   makensis -DEXE_FILE=<Wrenquil.exe> -DREADME_FILE=<README.txt> -DOUT_FILE=<setup.exe> \
-;            -DVERSION=<major.minor> -DWINDOW_TITLE=<main window title> installer/wrenquil.nsi
+;            -DVERSION=<major.minor> -DWINDOW_TITLE=<main window title> \
+;            -DICON_FILE=<wrenquil.ico> installer/wrenquil.nsi
 ;
-; (the version and the title come from the build: CMake's project version).
+; (the version, the title and the program's icon come from the build: CMake's project version
+; and res/wrenquil.svg).
 ;
 ; It installs for the current user, without elevation, into %LOCALAPPDATA%\Programs\Wrenquil
 ; (or the folder chosen, /D=... on the command line), writes "ExePath" (which the program
@@ -24,8 +26,8 @@ SetDateSave off
 SetCompressor /SOLID lzma
 CRCCheck on
 
-!ifndef EXE_FILE | README_FILE | OUT_FILE | VERSION | WINDOW_TITLE
-  !error "run through scripts/package.sh (EXE_FILE, README_FILE, OUT_FILE, VERSION and WINDOW_TITLE are needed)"
+!ifndef EXE_FILE | README_FILE | OUT_FILE | VERSION | WINDOW_TITLE | ICON_FILE
+  !error "run through scripts/package.sh (EXE_FILE, README_FILE, OUT_FILE, VERSION, WINDOW_TITLE and ICON_FILE are needed)"
 !endif
 
 ; The installer's version must be the one the program carries.
@@ -74,8 +76,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 ${COMPANY}"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 
-!define MUI_ICON "..\res\wrenquil.ico"
-!define MUI_UNICON "..\res\wrenquil.ico"
+!define MUI_ICON "${ICON_FILE}"
+!define MUI_UNICON "${ICON_FILE}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE_NAME}"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${APP_NAME} now"

@@ -56,7 +56,8 @@ portable=$dist_dir/Wrenquil-$version-portable.zip
 
 # Written next to their final names and moved there when complete.
 makensis -V2 -DVERSION="$version" -DWINDOW_TITLE="$title" -DEXE_FILE="$stage/Wrenquil.exe" \
-  -DREADME_FILE="$stage/README.txt" -DOUT_FILE="$setup.part" installer/wrenquil.nsi
+  -DREADME_FILE="$stage/README.txt" -DICON_FILE="$build_dir/generated/wrenquil.ico" \
+  -DOUT_FILE="$setup.part" installer/wrenquil.nsi
 mv "$setup.part" "$setup"
 
 python3 - "$portable.part" "$zip_time" "$stage/Wrenquil.exe" "$stage/README.txt" <<'PY'

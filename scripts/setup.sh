@@ -7,7 +7,7 @@ packages=(
   cmake make g++ googletest libgtest-dev clang-format
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth openbox xdotool x11-utils x11-xkb-utils
-  python3 openssl imagemagick
+  python3 openssl imagemagick librsvg2-bin icoutils
   nsis zip
 )
 

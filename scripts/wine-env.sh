@@ -131,7 +131,7 @@ start_gateway() {
 
 start_gateways() {
   certs=$repo_root/build/test-gateway
-  python3 "$repo_root/tools/gateway/make_ca.py" "$certs" >/dev/null
+  "$repo_root/tools/gateway/make_ca.sh" "$certs"
   # The test CA is trusted once per prefix: the key is named after its SHA-1, and Wine writes
   # it to user.reg when its server saves the registry.
   local thumbprint

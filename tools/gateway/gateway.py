@@ -315,7 +315,7 @@ class Gateway:
 def main(argv=None):
     p = argparse.ArgumentParser(description="Local HTTPS gateway for tests (127.0.0.1 only).")
     p.add_argument("--port", type=int, default=0, help="port to listen on (0 = any free one)")
-    p.add_argument("--cert-dir", required=True, help="directory written by make_ca.py")
+    p.add_argument("--cert-dir", required=True, help="directory written by make_ca.sh")
     p.add_argument("--untrusted", action="store_true", help="serve the self-signed certificate")
     p.add_argument("--scenario", default="ok", choices=SCENARIOS)
     p.add_argument("--log", help="append one JSON line per request to this file")

@@ -19,7 +19,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 class GatewayTest(unittest.TestCase):
     def test_records_and_echoes_each_request_exactly_and_no_control_request(self):
         certs = self.enterContext(tempfile.TemporaryDirectory(prefix="gateway-test-"))
-        subprocess.run([sys.executable, os.path.join(HERE, "make_ca.py"), certs],
+        subprocess.run([os.path.join(HERE, "make_ca.sh"), certs],
                        check=True, stdout=subprocess.DEVNULL, timeout=60)
         log = os.path.join(certs, "requests.log")
         proc = subprocess.Popen([sys.executable, os.path.join(HERE, "gateway.py"), "--port", "0",
