@@ -1,7 +1,6 @@
 // The application object: one per program, started by the framework's WinMain.
 #pragma once
 
-#include "system_library.h"
 #include "wnd.h"
 
 #include <string>
@@ -10,9 +9,7 @@ namespace wrenquil {
 
 class CWinApp {
 public:
-    // The DLLs loaded on first use come from `libraries`.
-    explicit CWinApp(const char* appName = nullptr,
-                     LibraryLoader& libraries = SystemLibraryLoader());
+    explicit CWinApp(const char* appName = nullptr);
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
     virtual ~CWinApp();
@@ -21,7 +18,6 @@ public:
     virtual BOOL InitInstance() { return FALSE; }
 
     const std::string& ApplicationName() const { return appName_; }
-    LibraryLoader& Libraries() const { return libraries_; }
 
     // Error mode, application name, common controls, then InitInstance.
     int Run(HINSTANCE instance);
@@ -31,7 +27,6 @@ public:
 
 private:
     std::string appName_;
-    LibraryLoader& libraries_;
 };
 
 // Registers the common-control classes the program's windows use (status bar, hot-key control).

@@ -3,9 +3,7 @@
 namespace wrenquil {
 
 void CStatic::SetBitmapAtScale(int bitmapId) {
-    HDC dc = ::GetDC(m_hWnd);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(m_hWnd, dc);
+    const int dpi = ::GetDeviceCaps(WindowDC(m_hWnd).get(), LOGPIXELSY);
     if (dpi == USER_DEFAULT_SCREEN_DPI || scaledBitmap_ != nullptr) {
         return;
     }

@@ -17,18 +17,6 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
     }
 }
 
-void DDX_Text(CDataExchange* exchange, int id, std::string& value) {
-    HWND control = exchange->Control(id);
-    if (exchange->m_bSaveAndValidate) {
-        std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-        text.resize(static_cast<std::size_t>(
-            ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-        value = text;
-    } else {
-        ::SetWindowTextA(control, value.c_str());
-    }
-}
-
 void DDX_Check(CDataExchange* exchange, int id, int& value) {
     HWND control = exchange->Control(id);
     if (exchange->m_bSaveAndValidate) {
@@ -48,13 +36,9 @@ const MessageMap* CDialog::GetMessageMap() const {
     return &messageMap;
 }
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
-
 INT_PTR CDialog::DoModal() {
-    HWND owner = parent_ ? parent_->m_hWnd : nullptr;
-    if (owner == nullptr && AfxGetMainWnd() != nullptr && AfxGetMainWnd() != this) {
-        owner = AfxGetMainWnd()->m_hWnd;
-    }
+    CWnd* main = AfxGetMainWnd();
+    HWND owner = main != nullptr && main != this ? main->m_hWnd : nullptr;
     return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId_), owner,
                              &CDialog::StartProc, reinterpret_cast<LPARAM>(this));
 }

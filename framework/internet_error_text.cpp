@@ -1,7 +1,5 @@
 #include "internet_error_text.h"
 
-#include "wininet_api.h"
-
 #include <wininet.h>
 
 #include <algorithm>
@@ -68,7 +66,14 @@ std::string InternetErrorText(DWORD code) {
     if (text.empty()) {
         return "error " + std::to_string(code);
     }
-    text.resize(std::min<std::size_t>(text.size(), kBufferSize - 1));
+    // At most 1023 bytes, and never half a character of the code page.
+    const char* end = text.c_str();
+    for (const char* next = ::CharNextA(end);
+         next != end && next - text.c_str() < static_cast<std::ptrdiff_t>(kBufferSize);
+         next = ::CharNextA(end)) {
+        end = next;
+    }
+    text.resize(static_cast<std::size_t>(end - text.c_str()));
     return text;
 }
 
