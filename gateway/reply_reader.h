@@ -2,6 +2,8 @@
 // the reply text is the body without any CR or LF byte.
 #pragma once
 
+#include "core/code_page.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -34,7 +36,9 @@ private:
     bool finished_ = false;
 };
 
-// The whole reply, its lines appended with nothing between them.
-std::string ReadReplyText(ByteSource& source);
+// The whole reply, its lines appended with nothing between them; or, when the body goes on
+// past `maxBytes`, as much of it as fits there without cutting a character of the code page in
+// half.
+std::string ReadReplyText(ByteSource& source, std::size_t maxBytes, IsLeadByte isLead);
 
 } // namespace wrenquil

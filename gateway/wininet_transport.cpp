@@ -1,5 +1,6 @@
 #include "wininet_transport.h"
 
+#include "framework/code_page_text.h"
 #include "framework/internet.h"
 #include "framework/internet_error_text.h"
 #include "framework/url_parse.h"
@@ -30,38 +31,32 @@ private:
     CHttpFile& request_;
 };
 
-} // namespace
+// The session's handle, and the time-outs and deadline its fetches keep.
+class WinInetSession final : public GatewaySession {
+public:
+    WinInetSession(std::uint32_t sendTimeoutMs, std::uint32_t receiveTimeoutMs,
+                   std::chrono::milliseconds replyDeadline)
+        : session_(kAgent), sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs),
+          replyDeadline_(replyDeadline) {}
 
-WinInetTransport::WinInetTransport(std::uint32_t sendTimeoutMs, std::uint32_t receiveTimeoutMs,
-                                   std::chrono::milliseconds replyDeadline)
-    : sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs),
-      replyDeadline_(replyDeadline) {}
+    FetchOutcome Fetch(const std::string& url) override;
 
-WinInetTransport::~WinInetTransport() = default;
+private:
+    CInternetSession session_;
+    std::uint32_t sendTimeoutMs_;
+    std::uint32_t receiveTimeoutMs_;
+    std::chrono::milliseconds replyDeadline_;
+};
 
-bool WinInetTransport::OpenSession(std::string& errorText) {
-    try {
-        session_ = std::make_unique<CInternetSession>(kAgent);
-        return true;
-    } catch (const CInternetException& e) {
-        errorText = e.what();
-        return false;
-    }
-}
-
-FetchOutcome WinInetTransport::Fetch(const std::string& url) {
-    if (!session_) {
-        return {FetchOutcome::Kind::Failed, InternetErrorText(ERROR_INVALID_HANDLE)};
-    }
-    DWORD serviceType = 0;
+FetchOutcome WinInetSession::Fetch(const std::string& url) {
     std::string host;
     std::string object;
     INTERNET_PORT port = 0;
-    if (!AfxParseURL(url, serviceType, host, object, port)) {
+    if (!AfxParseURL(url, host, object, port)) {
         return {FetchOutcome::Kind::UrlRejected, {}};
     }
     try {
-        const auto connection = session_->GetHttpConnection(host, port);
+        const auto connection = session_.GetHttpConnection(host, port);
         connection->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
         connection->SetOption(INTERNET_OPTION_CONNECT_RETRIES, kConnectRetries);
         // On the connection, not the session: Wine ignores them there.
@@ -70,11 +65,11 @@ FetchOutcome WinInetTransport::Fetch(const std::string& url) {
         // Declared after the connection, so the request's handle is closed first.
         const auto request = connection->OpenRequest("GET", object, "HTTP/1.0", kRequestFlags);
         request->AddRequestHeaders(kRequestHeaders, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
-        request->LimitBody(kMaxReplyBytes, std::chrono::steady_clock::now() + replyDeadline_,
-                           receiveTimeoutMs_);
+        request->LimitBody(std::chrono::steady_clock::now() + replyDeadline_, receiveTimeoutMs_);
         request->SendRequest();
         RequestBody body(*request);
-        const std::string text = ReadReplyText(body);
+        const std::string text =
+            ReadReplyText(body, WinInetTransport::kMaxReplyBytes, IsCodePageLeadByte);
         // Closed before its body may have ended: whatever else comes is dropped.
         request->Close();
         return {FetchOutcome::Kind::Reply, text};
@@ -84,8 +79,15 @@ FetchOutcome WinInetTransport::Fetch(const std::string& url) {
     }
 }
 
-void WinInetTransport::CloseSession() {
-    session_.reset();
+} // namespace
+
+std::unique_ptr<GatewaySession> WinInetTransport::OpenSession(std::string& errorText) {
+    try {
+        return std::make_unique<WinInetSession>(sendTimeoutMs_, receiveTimeoutMs_, replyDeadline_);
+    } catch (const CInternetException& e) {
+        errorText = e.what();
+        return nullptr;
+    }
 }
 
 } // namespace wrenquil

@@ -6,11 +6,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace wrenquil {
-
-class CInternetSession;
 
 class WinInetTransport final : public GatewayTransport {
 public:
@@ -26,18 +23,16 @@ public:
 
     explicit WinInetTransport(std::uint32_t sendTimeoutMs = kDefaultTimeoutMs,
                               std::uint32_t receiveTimeoutMs = kDefaultTimeoutMs,
-                              std::chrono::milliseconds replyDeadline = kReplyDeadline);
-    ~WinInetTransport() override;
+                              std::chrono::milliseconds replyDeadline = kReplyDeadline)
+        : sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs),
+          replyDeadline_(replyDeadline) {}
 
-    bool OpenSession(std::string& errorText) override;
-    FetchOutcome Fetch(const std::string& url) override;
-    void CloseSession() override;
+    std::unique_ptr<GatewaySession> OpenSession(std::string& errorText) override;
 
 private:
     std::uint32_t sendTimeoutMs_;
     std::uint32_t receiveTimeoutMs_;
     std::chrono::milliseconds replyDeadline_;
-    std::unique_ptr<CInternetSession> session_;
 };
 
 } // namespace wrenquil
