@@ -3,7 +3,7 @@
 #include "core/login_state.h"
 #include "core/settings/preferences.h"
 #include "core/settings/settings_store.h"
-#include "core/settings/win32_registry.h"
+#include "shell/app/win32_registry.h"
 #include "shell/main_window/wrenquil_dlg.h"
 #include "shell/messages.h"
 

@@ -1,6 +1,7 @@
 #include "number_edit.h"
 
 #include "core/number_paste.h"
+#include "framework/code_page_text.h"
 
 #include <cstdio>
 #include <iterator>
@@ -15,26 +16,21 @@ constexpr UINT_PTR kBalloonTimer = 0x4E42; // the edit control's own timers use 
 constexpr UINT kBalloonMilliseconds = 10000;
 constexpr int kBalloonWidth = 300; // pixels, so the text wraps
 
-std::optional<std::string> ClipboardText(HWND owner) {
+// The clipboard's text as the box would paste it: the clipboard's own Unicode text, so no
+// code page of the copying program's keyboard stands in between.
+std::optional<std::wstring> ClipboardText(HWND owner) {
     if (!::OpenClipboard(owner)) {
         return std::nullopt;
     }
-    std::optional<std::string> text;
-    if (HANDLE data = ::GetClipboardData(CF_TEXT); data != nullptr) {
-        if (const auto* chars = static_cast<const char*>(::GlobalLock(data)); chars != nullptr) {
+    std::optional<std::wstring> text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data)); chars != nullptr) {
             text = chars;
             ::GlobalUnlock(data);
         }
     }
     ::CloseClipboard();
     return text;
-}
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(
-        CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()))));
-    return wide; // with its terminating zero
 }
 
 } // namespace
@@ -53,18 +49,27 @@ const MessageMap* CNumberEdit::GetMessageMap() const {
     return &messageMap;
 }
 
+// Lengths in characters, as the box's limit counts them.
 LRESULT CNumberEdit::OnPaste(WPARAM, LPARAM) {
-    const std::optional<std::string> pasted = ClipboardText(m_hWnd);
-    if (!pasted) {
+    const std::optional<std::wstring> clipboard = ClipboardText(m_hWnd);
+    if (!clipboard) {
         return Default(); // no text to paste
+    }
+    HideBalloon();
+    const std::optional<std::string> pasted = InCodePage(*clipboard);
+    if (!pasted) {
+        ShowBalloon("Nothing pasted", NotInCodePageText("pasted number"));
+        return 0;
     }
     DWORD start = 0;
     DWORD end = 0;
-    SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const auto keptLength = static_cast<std::size_t>(GetWindowTextLength()) - (end - start);
+    ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    const auto keptLength =
+        static_cast<std::size_t>(::GetWindowTextLengthW(m_hWnd)) - (end - start);
     const auto limit = static_cast<std::size_t>(SendMessage(EM_GETLIMITTEXT));
-    HideBalloon();
-    if (const std::optional<std::string> inserted = FitPastedNumber(*pasted, keptLength, limit)) {
+    if (const std::optional<std::string> inserted =
+            FitPastedNumber(*pasted, keptLength, limit, IsCodePageLeadByte)) {
         ReplaceSel(inserted->c_str(), TRUE); // undoable, and the box reports the change
         return 0;
     }
@@ -102,8 +107,8 @@ LRESULT CNumberEdit::HideBalloonThenDefault(WPARAM, LPARAM) {
 }
 
 void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text) {
-    const std::wstring wideTitle = Wide(title);
-    const std::wstring wideText = Wide(text);
+    const std::wstring wideTitle = FromCodePage(title);
+    const std::wstring wideText = FromCodePage(text);
     EDITBALLOONTIP tip{sizeof tip, wideTitle.c_str(), wideText.c_str(), TTI_WARNING};
     if (SendMessage(EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip)) != FALSE) {
         return;

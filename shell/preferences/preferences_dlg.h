@@ -23,14 +23,13 @@ inline constexpr char kRunAtStartupRemovalFailedText[] =
 
 class CPreferencesDlg : public CDialog {
 public:
-    CPreferencesDlg(Preferences& preferences, const SettingsStore& settings,
-                    CaptureHotKey& captureHotKey);
+    CPreferencesDlg(Preferences& chosen, const SettingsStore& store, CaptureHotKey& hotKey);
 
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
 
     // What the user accepted, for the login record; its result is 1 until then.
-    PreferencesOutcome outcome;
+    const PreferencesOutcome& Outcome() const { return outcome; }
 
 private:
     void DoDataExchange(CDataExchange* exchange) override;
@@ -44,9 +43,10 @@ private:
     void EnableCredentialEdits();
     static const MessageMapEntry messageEntries[];
 
-    Preferences& preferences_;
-    const SettingsStore& settings_;
-    CaptureHotKey& captureHotKey_;
+    Preferences& preferences;
+    const SettingsStore& settings;
+    CaptureHotKey& captureHotKey;
+    PreferencesOutcome outcome;
 
     CHotKeyCtrl hotKeyControl;
     int startMinimizedCheck = 0;

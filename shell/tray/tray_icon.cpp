@@ -1,6 +1,5 @@
 #include "tray_icon.h"
 
-#include "framework/shell_api.h"
 #include "res/resource.h"
 #include "shell/messages.h"
 
@@ -32,8 +31,7 @@ BOOL TrayIcon::Notify(DWORD action) const {
     record.uCallbackMessage = WM_TRAYNOTIFY;
     record.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     ::lstrcpynA(record.szTip, kTrayTip, sizeof record.szTip);
-    // Qualified: the argument's type brings the import into view too.
-    return wrenquil::Shell_NotifyIconA(action, &record);
+    return Shell_NotifyIconA(action, &record);
 }
 
 } // namespace wrenquil
