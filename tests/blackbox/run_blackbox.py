@@ -12,8 +12,8 @@ import sys
 import tempfile
 
 from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO,
-                          RunningProgram, delete_company_key, expect_equal, poll, probe,
-                          set_gateway_scenario, stop_wine, wine)
+                          RunningProgram, delete_company_key, expect_equal, gateway_requests,
+                          poll, probe, registry_values, set_gateway_scenario, stop_wine, wine)
 
 GATEWAY_PORT = os.environ.get("WRENQUIL_TEST_PORT", "18443")  # built into the demo program
 COPIES = REPO / "build" / "blackbox"
@@ -109,6 +109,103 @@ def send_through_gateway():
         set_gateway_scenario("ok")
 
 
+# A user's own text, in the code page Wine gives this run's programs (it takes it from each
+# process's LC_ALL): typed into the Login dialog and Preferences, sent, counted, stored and used
+# again after a restart, each value checked at the gateway and in the registry.
+CODE_PAGE = {"ru": "cp1251", "ja": "cp932"}.get(os.environ.get("LC_ALL", "")[:2])
+TEXTS = {  # user name, password, message, a letter of the code page that takes every byte
+    "cp1251": ("Иван Петров", "пароль№1", "Привет, мир & всё", "Ж"),
+    "cp932": ("田中ソ", "パスワード表", "こんにちは 世界、表示", "ソ"),
+}
+SECTION = COMPANY_KEY + r"\Wrenquil\Preferences"
+NOT_IN_CODE_PAGE = ("holds characters that this computer's code page for programs that are not "
+                    "Unicode has no place for")
+TEXT_CASES = []
+text_case = case_registrar(TEXT_CASES)
+
+
+def read(probe_output):
+    # What the probe printed, in the code page.
+    return probe_output.encode("latin-1").decode(CODE_PAGE)
+
+
+def encoded(text):
+    # As the program puts a value into the request.
+    return "".join(chr(b) if chr(b).isascii() and (chr(b).isalnum() or b == 0x5F)
+                   else "+" if b == 0x20 else f"%{b:02X}" for b in text.encode(CODE_PAGE))
+
+
+def request_of(user, password, message):
+    return (f"GET /wrenquil/index.php?usr={encoded(user)}&pwd={encoded(password)}&mob=07700"
+            f"&txt={encoded(message)} HTTP/1.0Accept: */*User-Agent: WrenquilHost: "
+            f"localhost:{GATEWAY_PORT}")
+
+
+def send_and_wait(expected):
+    probe("click", "IDC_SEND")
+    probe("wait-status", "0", expected, "15")
+
+
+def scrambled(password):
+    # The stored form of a password: each byte XOR the one stored before it, from 0xA7.
+    out, previous = [], 0xA7
+    for b in password.encode(CODE_PAGE):
+        previous ^= b
+        out.append(previous)
+    return bytes(out)
+
+
+@text_case("the code page's text from the Login dialog and Preferences to the gateway and back")
+def text_in_the_code_page():
+    user, password, message, letter = TEXTS[CODE_PAGE]
+    set_gateway_scenario("echo")
+    try:
+        with RunningProgram(DEMO_EXE) as program:
+            probe("login", user, password)
+            probe("set-text", "IDC_MESSAGE", message)
+            probe("set-text", "IDC_MOBILE", "07700")
+            send_and_wait(request_of(user, password, message))
+            # Every length is in bytes: a character may take two.
+            whole = 160 // len(letter.encode(CODE_PAGE))
+            for text, counter in ((letter * whole, "160 characters / 1 message"),
+                                  (letter * whole + "x", "161 characters / 2 messages")):
+                probe("set-text", "IDC_MESSAGE", text)
+                expect_equal(read(probe("status", "1")), counter, "counter")
+                expect_equal(read(probe("text", "IDC_MESSAGE")), text, "message box")
+            probe("command", "ID_OPTIONS_PREFERENCES")
+            probe("dialog-click", "Preferences", "IDC_AUTO_LOGON")
+            for box, text in (("IDC_PREF_USERNAME", user), ("IDC_PREF_PASSWORD", password),
+                              ("IDC_PREF_PHONE", "07700")):
+                probe("dialog-text", "Preferences", box, text)
+            probe("dialog-click", "Preferences", "IDOK")
+            poll(lambda: read(probe("status", "0")),
+                 f'User "{user}" logged in, to logoff choose Message->Logoff', 5, "status")
+            program.close()
+        stored = registry_values(SECTION)
+        expect_equal((stored.get("User"), stored.get("Phone"), stored.get("Passwd")),
+                     (user, "07700", scrambled(password)), "User, Phone and Passwd stored")
+        # Logged on with what was stored: typed now, as an input method gives characters.
+        with RunningProgram(DEMO_EXE) as program:
+            poll(lambda: read(probe("status", "0")),
+                 f'User "{user}" logged in, to logoff choose Message->Logoff', 5, "auto logon")
+            probe("type", message)
+            poll(lambda: read(probe("text", "IDC_MESSAGE")), message, 5, "typed message")
+            send_and_wait(request_of(user, password, message))
+            # A letter no code page here has: refused, nothing sent, and the message kept.
+            probe("set-text", "IDC_MESSAGE", "")
+            probe("type", "Łódź")
+            requests = gateway_requests()
+            probe("click", "IDC_SEND")
+            expect_equal(NOT_IN_CODE_PAGE in read(probe("dialog-text", "Info", "0xFFFF")), True,
+                         "the message box's text")
+            probe("dialog-click", "Info", "IDOK")
+            expect_equal(gateway_requests(), requests, "requests at the gateway")
+            expect_equal(probe("enabled", "IDC_SEND"), "1", "Send enabled")
+            program.close()
+    finally:
+        set_gateway_scenario("ok")
+
+
 def check_environment():
     # Run through tests/blackbox/run.sh after `make windows` (make test-blackbox does both).
     if os.environ.get("WRENQUIL_TEST_GATEWAY_PORT") != GATEWAY_PORT:
@@ -117,8 +214,9 @@ def check_environment():
 
 
 def main(filters):
-    return run_cases("black-box", CASES, filters, check_environment(), delete_company_key,
-                     stop_wine)
+    # Under a locale of its own the run is the code page's cases alone.
+    title, cases = (f"black-box in {CODE_PAGE}", TEXT_CASES) if CODE_PAGE else ("black-box", CASES)
+    return run_cases(title, cases, filters, check_environment(), delete_company_key, stop_wine)
 
 
 if __name__ == "__main__":

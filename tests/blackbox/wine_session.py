@@ -115,6 +115,33 @@ class RunningProgram:
         expect_equal(code, 0, "exit code")
 
 
+def registry_values(key):
+    # The key's values as `wine reg export` writes them: text as str, binary data as bytes,
+    # numbers as int.
+    with tempfile.TemporaryDirectory() as folder:
+        exported = Path(folder) / "key.reg"
+        wine("reg", "export", key, f"Z:{exported}".replace("/", "\\"), "/y")
+        lines = exported.read_text(encoding="utf-16").replace("\\\n  ", "").splitlines()
+    values = {}
+    for line in lines:
+        name, _, data = line.partition('"=')
+        if not name.startswith('"'):
+            continue
+        if data.startswith('"'):
+            values[name[1:]] = data[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+        elif data.startswith("dword:"):
+            values[name[1:]] = int(data[6:], 16)
+        elif data.startswith("hex:"):
+            values[name[1:]] = bytes.fromhex(data[4:].replace(",", ""))
+    return values
+
+
+def gateway_requests():
+    # How many requests the gateway has answered (its control requests are not counted).
+    with open(os.environ["WRENQUIL_TEST_GATEWAY_LOG"], "rb") as log:
+        return log.read().count(b"\n")
+
+
 def set_gateway_scenario(name):
     port = os.environ["WRENQUIL_TEST_GATEWAY_PORT"]
     url = f"http://127.0.0.1:{port}/control/scenario?name={name}"

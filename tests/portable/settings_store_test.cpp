@@ -1,5 +1,6 @@
 #include "core/login_state.h"
 #include "core/settings/preferences.h"
+#include "core/settings/run_entry.h"
 #include "core/settings/settings_store.h"
 #include "tests/support/memory_registry.h"
 

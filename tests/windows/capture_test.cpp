@@ -103,7 +103,7 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
 // Ctrl+Alt+A stored takes the place of Scroll Lock.
 TEST_F(Capture, AStoredHotKeyTakesThePlaceOfScrollLock) {
     MainWindowHarness harness;
-    harness.settings.WriteNumber("HotKey", 0x60041);
+    harness.StoreNumber("HotKey", 0x60041);
     RunSettled(harness, [&](Driver& d) {
         ExpectCaptured(d, "stored", {VK_CONTROL, VK_MENU, 'A'});
     });

@@ -11,7 +11,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace wrenquil {
 
@@ -61,11 +63,7 @@ public:
 
 class MainWindowHarness {
 public:
-    // The DLLs the window loads on first use come from `libraries`.
-    explicit MainWindowHarness(LibraryLoader& libraries = SystemLibraryLoader())
-        : app("Wrenquil", libraries) {
-        RegisterCommonControls();
-    }
+    MainWindowHarness() : app("Wrenquil") { RegisterCommonControls(); }
 
     // Runs the window until the script returns (then closes it, unless it has ended) and
     // gives the window's result. The script starts once the window is shown, or, for scripts
@@ -74,9 +72,26 @@ public:
 
     // Logged in at start with a stored number, so Send follows the message alone.
     void LogInAtStart() {
-        settings.WriteNumber("AutoLogon", 1);
+        StoreNumber("AutoLogon", 1);
         settings.SaveCredentials(true, "ann", "pw", "07700");
     }
+
+    // A value of the settings section, as an earlier run or another program left it.
+    void StoreNumber(const char* name, std::uint32_t value) {
+        registry.Put(kSection, name,
+                     {kRegDword,
+                      {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+                       std::uint8_t(value >> 24)}});
+    }
+    void StoreText(const char* name, const std::string& text) {
+        registry.Put(kSection, name, {kRegSz, {text.c_str(), text.c_str() + text.size() + 1}});
+    }
+    // What the section holds: the value's bytes, none when it is missing.
+    std::optional<std::vector<std::uint8_t>> Stored(const char* name) const {
+        const auto value = registry.Get(kSection, name);
+        return value ? std::optional(value->second) : std::nullopt;
+    }
+    static constexpr char kSection[] = "HKCU\\Software\\Halvory Limited\\Wrenquil\\Preferences";
 
     MemoryRegistry registry;
     SettingsStore settings{registry, "Wrenquil"};

@@ -1,5 +1,4 @@
 #include "desktop_input.h"
-#include "framework/system_library.h"
 #include "gateway/send_to_gateway.h"
 #include "gateway_fixture.h"
 #include "main_window_harness.h"
@@ -56,23 +55,6 @@ TEST_F(MainWindowSendTest, SendsTheRequestAsTypedKeepsTheMessageAndRefusesATooLo
         Driver::Click(box, IDOK);
         EXPECT_TRUE(WaitUntil([&] { return d.Enabled(IDC_SEND); }));
         EXPECT_EQ(d.Text(IDC_MESSAGE).size(), 800u);
-    });
-    // WinINet is loaded at the first Send: when it cannot be, the send fails as a failing call
-    // does, with the reason.
-    class NoLibraries final : public LibraryLoader {
-        HMODULE Load(const char*) override {
-            ::SetLastError(ERROR_MOD_NOT_FOUND);
-            return nullptr;
-        }
-        FARPROC Find(HMODULE, const char*) override { return nullptr; }
-    } noLibraries;
-    MainWindowHarness noWinInet(noLibraries);
-    noWinInet.LogInAtStart();
-    noWinInet.Run([&](Driver& d) {
-        d.Type(IDC_MESSAGE, "kept");
-        const std::string status = Send(d);
-        EXPECT_EQ(status.rfind(kFailurePrefix, 0), 0u) << status;
-        EXPECT_GT(status.size(), std::string(kFailurePrefix).size()) << "with the reason";
     });
 }
 

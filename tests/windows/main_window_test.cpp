@@ -109,8 +109,8 @@ TEST(MainWindow, StartsEmptyAndFollowsTypingLoginAndLogoff) {
 // Auto Logon without a stored password asks before the window shows.
 TEST(MainWindow, AutoLogonAsksBeforeTheWindowShows) {
     MainWindowHarness harness;
-    harness.settings.WriteNumber("AutoLogon", 1);
-    harness.settings.WriteString("User", "ann");
+    harness.StoreNumber("AutoLogon", 1);
+    harness.StoreText("User", "ann");
     harness.Run(
         [&](Driver& d) {
             HWND login = d.WaitForDialog("Login");
@@ -247,7 +247,7 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
 TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
     MainWindowHarness harness;
     harness.settings.SaveCredentials(true, "stored", "old", "0123");
-    harness.settings.WriteNumber("MinimizeToTray", 0);
+    harness.StoreNumber("MinimizeToTray", 0);
     harness.Run([&](Driver& d) {
         const std::pair<const char*, int> dialogs[] = {{"Login", ID_MESSAGE_LOGIN},
                                                        {"Preferences", ID_OPTIONS_PREFERENCES},
@@ -279,7 +279,7 @@ TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
             ::ShowWindow(d.window, SW_RESTORE);
         }
     });
-    EXPECT_EQ(harness.settings.ReadBytes("Passwd"), ScramblePassword("old"));
+    EXPECT_EQ(harness.Stored("Passwd"), ScramblePassword("old"));
 }
 
 TEST(MainWindow, TheCloseBoxAltF4AndMessageExitEndWithZeroAndReleaseTheHotKey) {
@@ -306,8 +306,8 @@ TEST(MainWindow, TheCloseBoxAltF4AndMessageExitEndWithZeroAndReleaseTheHotKey) {
 TEST(MainWindow, StartMinimizedMinimisesOnlyAtTheFirstShowing) {
     for (const bool startMinimized : {true, false}) {
         MainWindowHarness harness;
-        harness.settings.WriteNumber("StartMinimized", startMinimized);
-        harness.settings.WriteNumber("MinimizeToTray", 0);
+        harness.StoreNumber("StartMinimized", startMinimized);
+        harness.StoreNumber("MinimizeToTray", 0);
         // Under Wine the window manager may still be mapping the new window and undo an early
         // minimise, so the test counts the window's requests to minimise rather than its state.
         int minimiseRequests = 0; // counted on this thread, which runs the window

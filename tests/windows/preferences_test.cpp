@@ -1,4 +1,5 @@
 #include "core/settings/password.h"
+#include "core/settings/run_entry.h"
 #include "desktop_input.h"
 #include "main_window_harness.h"
 #include "res/resource.h"
@@ -32,6 +33,14 @@ int EditsEnabled(HWND dialog) {
         enabled += ::IsWindowEnabled(::GetDlgItem(dialog, id)) ? 1 : 0;
     }
     return enabled;
+}
+
+// The "HotKey" DWORD as stored; 1 when there is none.
+std::uint32_t StoredHotKey(const MainWindowHarness& harness) {
+    const auto bytes = harness.Stored("HotKey");
+    return bytes && bytes->size() == 4 ? (*bytes)[0] | (*bytes)[1] << 8 | (*bytes)[2] << 16 |
+                                             std::uint32_t((*bytes)[3]) << 24
+                                       : 1;
 }
 
 // Presses the button, answers the error box that should follow (when `error` is given), and
@@ -79,7 +88,7 @@ TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAcce
     });
     EXPECT_EQ(harness.login.password, "typed"); // the password in use
     // Accepted with Auto Logon off: the stored credentials are blanked.
-    EXPECT_EQ(harness.settings.ReadString("User"), "");
+    EXPECT_EQ(harness.settings.ReadStoredLogon().userName, "");
     EXPECT_EQ(harness.settings.ReadStoredPassword(), "");
 }
 
@@ -103,9 +112,9 @@ TEST(Preferences, AutoLogonAcceptedLogsOnStoresScrambledAndRefillsTheNumber) {
             EXPECT_EQ(d.Controls(), loggedIn ? "Send on/on, Login off, Logoff on"
                                              : "Send off/off, Login on, Logoff off");
         });
-        EXPECT_EQ(harness.settings.ReadString("User"), "ann");
-        EXPECT_EQ(harness.settings.ReadBytes("Passwd"), ScramblePassword(password)) << password;
-        EXPECT_EQ(harness.settings.ReadNumber("AutoLogon", 0), 1u);
+        EXPECT_EQ(harness.settings.ReadStoredLogon().userName, "ann");
+        EXPECT_EQ(harness.Stored("Passwd"), ScramblePassword(password)) << password;
+        EXPECT_EQ(harness.Stored("AutoLogon"), std::vector<std::uint8_t>({1, 0, 0, 0}));
     }
 }
 
@@ -136,7 +145,7 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
             ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, step.chosen, 0);
             Close(d, dialog, IDOK, step.error);
             ::DestroyWindow(other); // it takes its key along
-            EXPECT_EQ(harness.settings.ReadNumber("HotKey", 1), step.stored);
+            EXPECT_EQ(StoredHotKey(harness), step.stored);
             EXPECT_EQ(HotKeyFree(0, VK_SCROLL), !step.scrollLockHeld) << step.stored;
             EXPECT_EQ(HotKeyFree(MOD_CONTROL | MOD_ALT, 'A'), step.scrollLockHeld) << step.stored;
         }
@@ -158,7 +167,9 @@ TEST(Preferences, RunAtSystemStartupIsStoredAsAchieved) {
             Close(d, dialog, IDOK, *exePath ? nullptr : kRunAtStartupFailedText);
         });
         EXPECT_EQ(harness.settings.RunEntryExists(), *exePath != '\0');
-        EXPECT_EQ(harness.settings.ReadNumber("RunAtStartup", 9), *exePath ? 1u : 0u);
+        EXPECT_EQ(
+            harness.Stored("RunAtStartup"),
+            std::vector<std::uint8_t>({*exePath ? std::uint8_t(1) : std::uint8_t(0), 0, 0, 0}));
     }
 }
 

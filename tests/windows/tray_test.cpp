@@ -109,7 +109,7 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
 // a trip to the tray. (Start Minimized and Minimize to the System Tray off: main window tests.)
 TEST(Tray, AlwaysShowIconKeepsTheIconBesideTheShownWindow) {
     MainWindowHarness harness;
-    harness.settings.WriteNumber("AlwaysShowIcon", 1);
+    harness.StoreNumber("AlwaysShowIcon", 1);
     RunSettled(harness, [&](Driver& d) {
         EXPECT_TRUE(TrayIconShown(d.window));
         // What a restarting shell does: it forgets every icon, then tells every window.

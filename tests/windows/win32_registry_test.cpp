@@ -2,7 +2,7 @@
 // this is what only the real one shows: the sizes and types passed through, and text converted
 // between UTF-16 and the ANSI code page.
 #include "core/settings/settings_store.h"
-#include "core/settings/win32_registry.h"
+#include "shell/app/win32_registry.h"
 
 #include <windows.h>
 
@@ -20,7 +20,8 @@ TEST(Win32Registry, SettingsAndTheRunEntryGoThroughWindowsRegistryWhole) {
     const SettingsStore store(registry, "Wrenquil");
     const std::string password = "p\xE9&=" + std::string(300, 'k');
     store.SaveCredentials(true, "ann", password, "");
-    EXPECT_EQ(store.ReadString("User") + "|" + store.ReadStoredPassword(), "ann|" + password);
+    EXPECT_EQ(store.ReadStoredLogon().userName + "|" + store.ReadStoredPassword(),
+              "ann|" + password);
 
     // A path the ANSI code page cannot carry is copied whole, and stays expandable.
     const std::wstring exePath = L"%USERPROFILE%\\\u0421\u0432\u0435\u0442\u0430\\Wrenquil.exe";

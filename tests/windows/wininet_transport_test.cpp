@@ -64,8 +64,8 @@ TEST_P(GatewayFetchTest, GivesTheJoinedReplyOrTheFailureOfAtMostOneRequest) {
         WinInetTransport transport(WinInetTransport::kDefaultTimeoutMs, 2000,
                                    std::chrono::seconds(2));
         std::string error;
-        done->set_value(transport.OpenSession(error) ? transport.Fetch(url)
-                                                     : FetchOutcome{Kind::Failed, "no session"});
+        const auto session = transport.OpenSession(error);
+        done->set_value(session ? session->Fetch(url) : FetchOutcome{Kind::Failed, error});
     }).detach();
     ASSERT_EQ(fetched.wait_for(std::chrono::seconds(20)), std::future_status::ready)
         << "still fetching after 20 s";

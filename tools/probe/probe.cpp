@@ -210,6 +210,11 @@ void Command(const Args& args) {
     ::PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(ParseId(args[0]), 0), 0);
 }
 
+// What Ctrl+V in the box does.
+void Paste(const Args& args) {
+    Send(Control(MainWindow(), ParseId(args[0])), WM_PASTE, 0, 0);
+}
+
 void Click(const Args& args) {
     ClickButton(MainWindow(), ParseId(args[0]));
 }
@@ -370,6 +375,7 @@ constexpr Subcommand kSubcommands[] = {
     {"minimize", "", 0, 0, Minimize},
     {"command", "ID", 1, 1, Command},
     {"click", "ID", 1, 1, Click},
+    {"paste", "ID", 1, 1, Paste},
     {"login", "USER PASSWORD", 2, 2, Login},
     {"dialog-click", "TITLE ID [SECONDS]", 2, 3, DialogClick},
     {"dialog-text", "TITLE ID [TEXT]", 2, kAnyNumber, DialogText},
