@@ -113,9 +113,10 @@ def send_through_gateway():
 # process's LC_ALL): typed into the Login dialog and Preferences, sent, counted, stored and used
 # again after a restart, each value checked at the gateway and in the registry.
 CODE_PAGE = {"ru": "cp1251", "ja": "cp932"}.get(os.environ.get("LC_ALL", "")[:2])
-TEXTS = {  # user name, password, message, a letter of the code page that takes every byte
-    "cp1251": ("Иван Петров", "пароль№1", "Привет, мир & всё", "Ж"),
-    "cp932": ("田中ソ", "パスワード表", "こんにちは 世界、表示", "ソ"),
+TEXTS = {  # user name, password, message, a letter that takes every byte, a program's name
+    "cp1251": ("Иван Петров", "пароль№1", "Привет, мир & всё", "Ж", "Отправка"),
+    # ソ and 表 end in 5C, a backslash on its own.
+    "cp932": ("田中ソ", "パスワード表", "こんにちは 世界、表示", "ソ", "ソフト"),
 }
 SECTION = COMPANY_KEY + r"\Wrenquil\Preferences"
 NOT_IN_CODE_PAGE = ("holds characters that this computer's code page for programs that are not "
@@ -157,7 +158,7 @@ def scrambled(password):
 
 @text_case("the code page's text from the Login dialog and Preferences to the gateway and back")
 def text_in_the_code_page():
-    user, password, message, letter = TEXTS[CODE_PAGE]
+    user, password, message, letter, _ = TEXTS[CODE_PAGE]
     set_gateway_scenario("echo")
     try:
         with RunningProgram(DEMO_EXE) as program:
@@ -201,9 +202,28 @@ def text_in_the_code_page():
             probe("dialog-click", "Info", "IDOK")
             expect_equal(gateway_requests(), requests, "requests at the gateway")
             expect_equal(probe("enabled", "IDC_SEND"), "1", "Send enabled")
+            # The number box's limit counts characters: 13 full-width digits fit.
+            if CODE_PAGE == "cp932":
+                probe("set-text", "IDC_MOBILE", "")
+                probe("set-clipboard", "０７７００ ９００ １２３")
+                probe("paste", "IDC_MOBILE")
+                expect_equal(read(probe("text", "IDC_MOBILE")), "０７７００ ９００ １２３",
+                             "the pasted number")
             program.close()
     finally:
         set_gateway_scenario("ok")
+
+
+# The settings' key is the program file's name, which no trail byte cuts.
+@text_case("the code page's program name names the settings")
+def program_name_in_the_code_page():
+    name = TEXTS[CODE_PAGE][4]
+    COPIES.mkdir(parents=True, exist_ok=True)
+    shutil.copyfile(DEMO_EXE, COPIES / f"{name}.exe")
+    with RunningProgram(COPIES / f"{name}.exe") as program:
+        program.close()
+    code, _, _ = wine("reg", "query", COMPANY_KEY + "\\" + name + r"\Preferences")
+    expect_equal(code, 0, f"the key {name}\\Preferences")
 
 
 def check_environment():

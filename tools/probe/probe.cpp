@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -302,12 +304,15 @@ void WaitStatus(const Args& args) {
 
 // TEXT as typed characters (each one a key press and release of its own, as an input method
 // gives them) into the window with the keyboard focus.
-void Type(const Args& args) {
-    const std::string text = JoinFrom(args, 0);
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide.data(),
-                              static_cast<int>(wide.size()))));
+// Taken from the wide command line: a character the code page has no place for is typed too.
+void Type(const Args&) {
+    int count = 0;
+    wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::wstring wide;
+    for (int i = 2; i < count; ++i) {
+        wide += (i > 2 ? L" " : L"") + std::wstring(words[i]);
+    }
+    ::LocalFree(words);
     for (const wchar_t c : wide) {
         INPUT keys[2] = {};
         for (INPUT& key : keys) {
