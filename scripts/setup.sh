@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth openbox xdotool x11-utils x11-xkb-utils
   python3 openssl imagemagick librsvg2-bin icoutils
-  nsis zip locales
+  nsis zip locales tinyproxy
 )
 
 missing=()

@@ -7,9 +7,11 @@
 # Prints one line per case and a last line `N passed, N failed`.
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
+from pathlib import Path
 
 from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE, PROBE_EXE, REPO,
                           RunningProgram, delete_company_key, expect_equal, gateway_requests,
@@ -224,6 +226,49 @@ def program_name_in_the_code_page():
         program.close()
     code, _, _ = wine("reg", "query", COMPANY_KEY + "\\" + name + r"\Preferences")
     expect_equal(code, 0, f"the key {name}\\Preferences")
+
+
+INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+
+
+# The system's proxy, as Windows sets it, is the one the send goes through: Debian's tinyproxy on
+# the loopback address, tunnelling to the local gateway.
+@case("a send through the system's proxy")
+def send_through_proxy():
+    with tempfile.TemporaryDirectory() as folder, socket.socket() as free:
+        free.bind(("127.0.0.1", 0))
+        port = free.getsockname()[1]
+        free.close()
+        log = Path(folder) / "proxy.log"
+        (Path(folder) / "proxy.conf").write_text(
+            f'Port {port}\nListen 127.0.0.1\nLogFile "{log}"\nLogLevel Connect\n'
+            f"Allow 127.0.0.1\nConnectPort {GATEWAY_PORT}\n")
+        proxy = subprocess.Popen(["tinyproxy", "-d", "-c", Path(folder) / "proxy.conf"],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # An override of its own, or Wine would take no_proxy from the environment instead.
+        settings = [("ProxyEnable", "REG_DWORD", "1"), ("ProxyServer", "REG_SZ", f"localhost:{port}"),
+                    ("ProxyOverride", "REG_SZ", "nothing.invalid")]
+        set_gateway_scenario("echo")
+        try:
+            for name, kind, data in settings:
+                wine("reg", "add", INTERNET_SETTINGS, "/v", name, "/t", kind, "/d", data, "/f")
+            with RunningProgram(DEMO_EXE) as program:
+                probe("login", "ann", "pw")
+                probe("set-text", "IDC_MESSAGE", "via the proxy")
+                probe("set-text", "IDC_MOBILE", "07700")
+                probe("click", "IDC_SEND")
+                probe("wait-status", "0", "GET /wrenquil/index.php?usr=ann&pwd=pw&mob=07700&txt=via+"
+                      f"the+proxy HTTP/1.0Accept: */*User-Agent: WrenquilHost: localhost:{GATEWAY_PORT}",
+                      "15")
+                program.close()
+            expect_equal(f"CONNECT localhost:{GATEWAY_PORT}" in log.read_text(), True,
+                         "the request passed through the proxy")
+        finally:
+            set_gateway_scenario("ok")
+            for name, _, _ in settings:
+                wine("reg", "delete", INTERNET_SETTINGS, "/v", name, "/f")
+            proxy.kill()
+            proxy.wait()
 
 
 def check_environment():
