@@ -29,7 +29,7 @@ case = case_registrar(CASES)
 # which a send may hold for long.
 @case("a second start ends at once and hands the clipboard over to the program's window: {0}",
       rows=[("minimised",), ("in the tray, with a decoy window of the same title",),
-            ("busy with a send that never ends",)])
+            ("behind a decoy window of the same title",), ("busy with a send that never ends",)])
 def second_start_hands_over(situation):
     clipboard, decoy = "n" * 161, None
     try:
@@ -39,13 +39,15 @@ def second_start_hands_over(situation):
                 probe("minimize")
                 poll(lambda: probe("iconic"), "1", 5, "minimised")
             elif "decoy" in situation:
-                probe("command", "ID_MESSAGE_HIDE")  # the real window waits in the tray
-                poll(lambda: probe("visible"), "0", 5, "hidden to the tray")
+                if "tray" in situation:
+                    probe("command", "ID_MESSAGE_HIDE")  # the real window waits in the tray
+                    poll(lambda: probe("visible"), "0", 5, "hidden to the tray")
                 decoy = subprocess.Popen(["wine", str(PROBE_EXE), "decoy", "60"],
                                          stdin=subprocess.DEVNULL, stdout=decoy_output,
                                          stderr=subprocess.DEVNULL)
                 poll(lambda: decoy_output.seek(0) or decoy_output.read(), b"shown\n", 10,
                      "the decoy window")
+                poll(lambda: probe("in-front"), "0", 5, "the window behind the decoy")
             else:
                 set_gateway_scenario("hang")
                 probe("login", "ann", "pw")
@@ -60,7 +62,8 @@ def second_start_hands_over(situation):
                 return
             poll(lambda: probe("text", "IDC_MESSAGE"), clipboard, 5, "the first's message box")
             expect_equal(probe("status", "1"), "161 characters / 2 messages", "counter")
-            poll(lambda: probe("iconic") + probe("visible"), "01", 5, "minimised, visible")
+            poll(lambda: probe("iconic") + probe("visible") + probe("in-front"), "011", 5,
+                 "minimised, visible, in front")
             first.close()
     finally:
         set_gateway_scenario("ok")

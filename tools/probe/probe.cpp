@@ -203,6 +203,10 @@ void Iconic(const Args&) {
     PrintFlag(::IsIconic(MainWindow()) != FALSE);
 }
 
+void InFront(const Args&) {
+    PrintFlag(::GetForegroundWindow() == MainWindow());
+}
+
 // What the title bar's minimise button does.
 void Minimize(const Args&) {
     ::PostMessageA(MainWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -377,6 +381,7 @@ constexpr Subcommand kSubcommands[] = {
     {"enabled", "ID", 1, 1, Enabled},
     {"visible", "", 0, 0, Visible},
     {"iconic", "", 0, 0, Iconic},
+    {"in-front", "", 0, 0, InFront},
     {"minimize", "", 0, 0, Minimize},
     {"command", "ID", 1, 1, Command},
     {"click", "ID", 1, 1, Click},
