@@ -3,6 +3,8 @@
 #include "main_window_harness.h"
 #include "shell/tray/tray_icon.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <chrono>
 #include <iterator>
@@ -69,6 +71,32 @@ bool DoubleClickTrayIcon() {
     HWND icon = nullptr;
     return WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; }) &&
            ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
+}
+
+std::string TrayIconTip() {
+    HWND icon = nullptr;
+    if (!WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; })) {
+        return "";
+    }
+    RECT rect{};
+    ::GetWindowRect(icon, &rect);
+    ::SetWindowPos(::GetAncestor(icon, GA_ROOT), HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    std::string tip;
+    WaitUntil([&] {
+        for (HWND shown = nullptr;
+             (shown = ::FindWindowExA(nullptr, shown, TOOLTIPS_CLASSA, nullptr)) != nullptr;) {
+            char text[128] = ""; // asked of the tip itself: it belongs to another process
+            if (::IsWindowVisible(shown) && ::SendMessageA(shown, WM_GETTEXT, sizeof text,
+                                                           reinterpret_cast<LPARAM>(text)) > 0) {
+                tip = text;
+                return true;
+            }
+        }
+        return false;
+    });
+    return tip;
 }
 
 HWND ShownWindow(const char* windowClass) {

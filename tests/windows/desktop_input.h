@@ -30,6 +30,9 @@ inline bool TrayIconShown(HWND window) {
 // no test depends on where the window manager has just put the tray window.
 bool DoubleClickTrayIcon();
 
+// The tip shown while the pointer rests on the one icon in Wine's tray window; empty if none.
+std::string TrayIconTip();
+
 // A top-level window of this class that this process shows; null while none ("#32768": a menu).
 HWND ShownWindow(const char* windowClass);
 

@@ -39,6 +39,9 @@ TEST_F(MainWindowSendTest, SendsTheRequestAsTypedKeepsTheMessageAndRefusesATooLo
         d.Type(IDC_MESSAGE, "Hi there & all");
         d.Type(IDC_MOBILE, "+44 7700");
         ASSERT_TRUE(gateway_->Use("echo"));
+        // The send gives the focus to the message box, from wherever it was.
+        ::PostMessageA(d.window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.Item(IDC_MOBILE)), TRUE);
+        ASSERT_TRUE(WaitUntil([&] { return FocusOf(d.window) == d.Item(IDC_MOBILE); }));
         // The request exactly as it reached the gateway, its line breaks taken out.
         EXPECT_EQ(Send(d),
                   "GET /wrenquil/index.php?usr=ann&pwd=pw&mob=%2B44+7700&txt=Hi+there+%26+all "

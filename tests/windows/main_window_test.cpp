@@ -32,76 +32,84 @@ std::string TypedIntoLogin(HWND login) {
 TEST(MainWindow, StartsEmptyAndFollowsTypingLoginAndLogoff) {
     MainWindowHarness harness;
     EXPECT_EQ(
-        RunSettled(
-            harness,
-            [&](Driver& d) {
-                EXPECT_EQ(d.Status(0), kLoggedOutText);
-                EXPECT_EQ(d.Status(1), "0 characters / 0 messages");
-                EXPECT_EQ(d.Controls(), kLoggedOutControls);
-                EXPECT_EQ(::SendMessageA(d.window, WM_QUERYDRAGICON, 0, 0),
-                          reinterpret_cast<LRESULT>(::LoadIconA(::GetModuleHandleA(nullptr),
-                                                                MAKEINTRESOURCEA(IDR_MAINFRAME))));
+        RunSettled(harness,
+                   [&](Driver& d) {
+                       EXPECT_EQ(d.Status(0), kLoggedOutText);
+                       EXPECT_EQ(d.Status(1), "0 characters / 0 messages");
+                       EXPECT_EQ(d.Controls(), kLoggedOutControls);
+                       const auto icon = reinterpret_cast<LRESULT>(::LoadIconA(
+                           ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+                       for (const WPARAM size : {ICON_BIG, ICON_SMALL}) {
+                           EXPECT_EQ(::SendMessageA(d.window, WM_GETICON, size, 0), icon) << size;
+                       }
+                       EXPECT_EQ(::SendMessageA(d.window, WM_QUERYDRAGICON, 0, 0), icon);
 
-                d.Type(IDC_MESSAGE, "a\r\nb"); // a line break counts as two
-                EXPECT_EQ(d.Status(1), "4 characters / 1 message");
-                ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 2, 2);
-                ::PostMessageA(d.Item(IDC_MESSAGE), WM_CHAR, 1, 1); // Ctrl+A selects it all
-                EXPECT_TRUE(WaitUntil([&] {
-                    return ::SendMessageA(d.Item(IDC_MESSAGE), EM_GETSEL, 0, 0) ==
-                           MAKELRESULT(0, 4);
-                }));
-                d.Type(IDC_MOBILE, "07700");
+                       // Enter makes a line break, which counts as two.
+                       d.Type(IDC_MESSAGE, "a"); // selected as the box takes the focus: replaced
+                       EXPECT_TRUE(PressKeysInUntil(d.window, IDC_MESSAGE, {VK_RETURN},
+                                                    [&] { return d.Text(IDC_MESSAGE) == "\r\n"; }));
+                       EXPECT_EQ(d.Status(1), "2 characters / 1 message");
+                       d.Type(IDC_MESSAGE, "a\r\nb");
+                       ::SendMessageA(d.Item(IDC_MESSAGE), EM_SETSEL, 2, 2);
+                       ::PostMessageA(d.Item(IDC_MESSAGE), WM_CHAR, 1, 1); // Ctrl+A selects it all
+                       EXPECT_TRUE(WaitUntil([&] {
+                           return ::SendMessageA(d.Item(IDC_MESSAGE), EM_GETSEL, 0, 0) ==
+                                  MAKELRESULT(0, 4);
+                       }));
+                       d.Type(IDC_MOBILE, "07700");
 
-                // The Login dialog refuses empty fields, keeps the record on Cancel, takes a blank.
-                const struct {
-                    const char *user, *password, *info; // the box shown, or none
-                    int button, focused;                // the box that has the focus afterwards
-                } steps[] = {{"", "", "Enter Username", IDOK, IDC_USERNAME},
-                             {"", "pw", "Enter Username", IDOK, IDC_USERNAME},
-                             {"ann", "", "Enter Password", IDOK, IDC_PASSWORD},
-                             {"ann", "pw", nullptr, IDCANCEL, 0},
-                             {" ", "pw", nullptr, IDOK, 0}};
-                HWND login = nullptr;
-                for (const auto& step : steps) {
-                    if (!::IsWindow(login)) {
-                        d.Command(ID_MESSAGE_LOGIN);
-                        login = d.WaitForDialog("Login");
-                        EXPECT_EQ(TypedIntoLogin(login), "b/");
-                    }
-                    ::SetDlgItemTextA(login, IDC_USERNAME, step.user);
-                    ::SetDlgItemTextA(login, IDC_PASSWORD, step.password);
-                    Driver::Click(login, step.button);
-                    if (step.info == nullptr) {
-                        ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(login); }));
-                        continue;
-                    }
-                    HWND info = d.WaitForDialog("Info");
-                    ASSERT_NE(info, nullptr) << step.info;
-                    EXPECT_EQ(Driver::BoxText(info), step.info);
-                    Driver::Click(info, IDOK);
-                    EXPECT_TRUE(WaitUntil([&] {
-                        return FocusOf(login) == ::GetDlgItem(login, step.focused);
-                    })) << step.info;
-                }
-                EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == LoggedInStatusText(" "); }));
-                EXPECT_EQ(d.Controls(), "Send on/on, Login off, Logoff on");
-                d.Type(IDC_MOBILE, "");
-                EXPECT_EQ(d.Controls(), "Send off/off, Login off, Logoff on");
-                d.Command(ID_MESSAGE_LOGOFF);
-                EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
-                EXPECT_EQ(d.Controls(), kLoggedOutControls);
-                d.Command(ID_MESSAGE_LOGIN);
-                login = d.WaitForDialog("Login");
-                EXPECT_EQ(TypedIntoLogin(login), " /b");
-                Driver::Click(login, IDCANCEL);
+                       // The Login dialog refuses empty fields, keeps the record on Cancel, takes a
+                       // blank.
+                       const struct {
+                           const char *user, *password, *info; // the box shown, or none
+                           int button, focused; // the box that has the focus afterwards
+                       } steps[] = {{"", "", "Enter Username", IDOK, IDC_USERNAME},
+                                    {"", "pw", "Enter Username", IDOK, IDC_USERNAME},
+                                    {"ann", "", "Enter Password", IDOK, IDC_PASSWORD},
+                                    {"ann", "pw", nullptr, IDCANCEL, 0},
+                                    {" ", "pw", nullptr, IDOK, 0}};
+                       HWND login = nullptr;
+                       for (const auto& step : steps) {
+                           if (!::IsWindow(login)) {
+                               d.Command(ID_MESSAGE_LOGIN);
+                               login = d.WaitForDialog("Login");
+                               EXPECT_EQ(TypedIntoLogin(login), "b/");
+                           }
+                           ::SetDlgItemTextA(login, IDC_USERNAME, step.user);
+                           ::SetDlgItemTextA(login, IDC_PASSWORD, step.password);
+                           Driver::Click(login, step.button);
+                           if (step.info == nullptr) {
+                               ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(login); }));
+                               continue;
+                           }
+                           HWND info = d.WaitForDialog("Info");
+                           ASSERT_NE(info, nullptr) << step.info;
+                           EXPECT_EQ(Driver::BoxText(info), step.info);
+                           Driver::Click(info, IDOK);
+                           EXPECT_TRUE(WaitUntil([&] {
+                               return FocusOf(login) == ::GetDlgItem(login, step.focused);
+                           })) << step.info;
+                       }
+                       EXPECT_TRUE(
+                           WaitUntil([&] { return d.Status(0) == LoggedInStatusText(" "); }));
+                       EXPECT_EQ(d.Controls(), "Send on/on, Login off, Logoff on");
+                       d.Type(IDC_MOBILE, "");
+                       EXPECT_EQ(d.Controls(), "Send off/off, Login off, Logoff on");
+                       d.Command(ID_MESSAGE_LOGOFF);
+                       EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
+                       EXPECT_EQ(d.Controls(), kLoggedOutControls);
+                       d.Command(ID_MESSAGE_LOGIN);
+                       login = d.WaitForDialog("Login");
+                       EXPECT_EQ(TypedIntoLogin(login), " /b");
+                       Driver::Click(login, IDCANCEL);
 
-                // The hidden buttons put up and take down the tray icon.
-                EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_ADD_TRAY)));
-                Driver::Click(d.window, IDC_ADD_TRAY);
-                EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(d.window); }));
-                Driver::Click(d.window, IDC_REMOVE_TRAY);
-                EXPECT_TRUE(WaitUntil([&] { return !TrayIconShown(d.window); }));
-            }),
+                       // The hidden buttons put up and take down the tray icon.
+                       EXPECT_FALSE(::IsWindowVisible(d.Item(IDC_ADD_TRAY)));
+                       Driver::Click(d.window, IDC_ADD_TRAY);
+                       EXPECT_TRUE(WaitUntil([&] { return TrayIconShown(d.window); }));
+                       Driver::Click(d.window, IDC_REMOVE_TRAY);
+                       EXPECT_TRUE(WaitUntil([&] { return !TrayIconShown(d.window); }));
+                   }),
         0);
     EXPECT_EQ(harness.login.password, "pw");
 }
@@ -239,6 +247,10 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
         }
         PressKeys({VK_END}); // going on in the box takes the balloon away
         EXPECT_TRUE(WaitUntil([] { return ShownBalloon().empty(); }));
+        ::SendMessageA(box, WM_PASTE, 0, 0); // the last paste again, refused again
+        ASSERT_TRUE(WaitUntil([] { return !ShownBalloon().empty(); }));
+        ::PostMessageA(d.window, WM_NEXTDLGCTL, 0, FALSE); // the focus leaves the box
+        EXPECT_TRUE(WaitUntil([] { return ShownBalloon().empty(); }));
     });
 }
 
@@ -259,6 +271,9 @@ TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
                 d.Command(command);
                 HWND dialog = d.WaitForDialog(caption);
                 ASSERT_NE(dialog, nullptr);
+                // Owned by the window, which takes no input meanwhile.
+                EXPECT_EQ(::GetWindow(dialog, GW_OWNER), d.window);
+                EXPECT_FALSE(::IsWindowEnabled(d.window));
                 ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, "typed"); // Preferences only
                 // Esc as the dialog's loop takes it from the queue: a real key repeated after a
                 // lost one would reach the main window once the dialog has gone.

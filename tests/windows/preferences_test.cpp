@@ -152,24 +152,59 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
     });
 }
 
-TEST(Preferences, RunAtSystemStartupIsStoredAsAchieved) {
+// The five boxes as ticks, "1" or "0" in the order of `kBoxes`, and the number.
+constexpr int kBoxes[] = {IDC_START_MINIMIZED, IDC_MINIMIZE_TO_TRAY, IDC_ALWAYS_SHOW_ICON,
+                          IDC_RUN_AT_STARTUP, IDC_AUTO_LOGON};
+std::string Shown(HWND dialog) {
+    std::string shown;
+    for (const int id : kBoxes) {
+        shown += Checked(dialog, id) ? "1 " : "0 ";
+    }
+    return shown + Driver::DialogItemText(dialog, IDC_PREF_PHONE);
+}
+std::string Stored(const MainWindowHarness& harness) {
+    std::string stored;
+    for (const char* name :
+         {"StartMinimized", "MinimizeToTray", "AlwaysShowIcon", "RunAtStartup", "AutoLogon"}) {
+        const auto value = harness.Stored(name);
+        stored += value && !value->empty() && (*value)[0] ? "1 " : "0 ";
+    }
+    return stored + harness.settings.ReadStoredLogon().mobileNumber;
+}
+
+// Every box goes through OK into the registry and shows again when the dialog opens anew; a
+// box unticked alone is stored too. Run at System Startup is stored and shown as achieved.
+TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
     for (const char* exePath : {"\"C:\\W q\\Wrenquil.exe\"", ""}) { // empty: none installed
         MainWindowHarness harness;
         if (*exePath != '\0') {
             harness.registry.Put(std::string("HKCU\\") + kExePathKey, kExePathValue,
                                  {kRegSz, {exePath, exePath + std::strlen(exePath) + 1}});
         }
+        const char* error = *exePath ? nullptr : kRunAtStartupFailedText;
+        const std::string run = *exePath ? "1 " : "0 ";
         harness.Run([&](Driver& d) {
-            d.Command(ID_OPTIONS_PREFERENCES);
-            HWND dialog = d.WaitForDialog("Preferences");
-            ASSERT_NE(dialog, nullptr);
-            Toggle(dialog, IDC_RUN_AT_STARTUP);
-            Close(d, dialog, IDOK, *exePath ? nullptr : kRunAtStartupFailedText);
+            const auto open = [&] {
+                d.Command(ID_OPTIONS_PREFERENCES);
+                return d.WaitForDialog("Preferences");
+            };
+            HWND dialog = open();
+            for (const int id : kBoxes) {
+                Toggle(dialog, id); // Minimize to the System Tray starts ticked
+            }
+            ::SetDlgItemTextA(dialog, IDC_PREF_PHONE, "0790");
+            Close(d, dialog, IDOK, error);
+            EXPECT_EQ(Stored(harness), "1 0 1 " + run + "1 0790");
+            dialog = open();
+            EXPECT_EQ(Shown(dialog), "1 0 1 " + run + "1 0790");
+            Toggle(dialog, IDC_ALWAYS_SHOW_ICON);
+            Close(d, dialog, IDOK);
+            dialog = open();
+            EXPECT_EQ(Shown(dialog), "1 0 0 " + run + "1 0790");
+            Close(d, dialog, IDCANCEL);
         });
+        EXPECT_EQ(Stored(harness), "1 0 0 " + run + "1 0790");
         EXPECT_EQ(harness.settings.RunEntryExists(), *exePath != '\0');
-        EXPECT_EQ(
-            harness.Stored("RunAtStartup"),
-            std::vector<std::uint8_t>({*exePath ? std::uint8_t(1) : std::uint8_t(0), 0, 0, 0}));
     }
 }
 

@@ -58,6 +58,7 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
             PressKeysInUntil(d.window, IDC_MESSAGE, {VK_ESCAPE}, [&] { return Hidden(d); }));
         EXPECT_EQ(d.Status(1), "0 characters / 0 messages");
 
+        EXPECT_EQ(TrayIconTip(), "Wrenquil");
         for (const UINT other : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN}) {
             EXPECT_TRUE(Notify(d, other) && Hidden(d)) << "mouse message " << other;
         }
@@ -87,12 +88,19 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
                       loggedIn ? MF_GRAYED : 0u);
             EXPECT_EQ(::GetMenuState(menu, ID_TRAY_LOGOFF, 0) & MF_GRAYED,
                       loggedIn ? 0u : MF_GRAYED);
+            ASSERT_TRUE(Choose(loggedIn ? 'F' : 'L'));
             if (loggedIn) {
-                ASSERT_TRUE(Choose('F'));
                 EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
             }
         }
+        HWND login = d.WaitForDialog("Login");
+        ASSERT_NE(login, nullptr) << "the tray menu's Login";
+        ::SetDlgItemTextA(login, IDC_PASSWORD, "pw");
+        Driver::Click(login, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == LoggedInStatusText("ann"); }));
+        ASSERT_NE(OpenTrayMenu(d), nullptr);
         ASSERT_TRUE(Choose('R'));
+        EXPECT_TRUE(WaitUntil([&] { return d.Restored(); })) << "the tray menu's Restore";
         EXPECT_TRUE(WaitUntil([&] { return d.Status(1) == "161 characters / 2 messages"; }));
 
         d.Command(ID_MESSAGE_HIDE);
@@ -122,6 +130,35 @@ TEST(Tray, AlwaysShowIconKeepsTheIconBesideTheShownWindow) {
         ASSERT_TRUE(Notify(d, WM_LBUTTONDBLCLK));
         EXPECT_TRUE(WaitUntil([&] { return d.Restored(); }));
         EXPECT_TRUE(TrayIconShown(d.window)) << "after restoring";
+    });
+}
+
+// While no shell takes icons (at log-on, before it has started), hiding minimises the window
+// instead, so it stays on the task bar; once the shell is there, hiding goes to the tray again.
+TEST(Tray, WithoutAShellHidingLeavesTheWindowOnTheTaskBar) {
+    // Found before the shell's own window, it refuses every icon, as no shell would take one.
+    const auto refuse = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        return message == WM_COPYDATA ? FALSE : ::DefWindowProcA(window, message, wParam, lParam);
+    };
+    WNDCLASSA noShell{};
+    noShell.lpfnWndProc = refuse;
+    noShell.lpszClassName = "Shell_TrayWnd";
+    ::RegisterClassA(&noShell);
+    HWND shell = ::CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   nullptr, nullptr);
+    MainWindowHarness harness;
+    RunSettled(harness, [&](Driver& d) {
+        for (const bool shellThere : {false, true}) {
+            SCOPED_TRACE(shellThere ? "with a shell" : "without a shell");
+            d.Command(ID_MESSAGE_HIDE);
+            EXPECT_TRUE(WaitUntil([&] {
+                return shellThere ? Hidden(d) : ::IsIconic(d.window) && ::IsWindowVisible(d.window);
+            }));
+            ::ShowWindow(d.window, SW_RESTORE);
+            ::PostMessageA(shell, WM_CLOSE, 0, 0); // the shell has started
+            ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(shell); }));
+            ::SendMessageA(d.window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        }
     });
 }
 
