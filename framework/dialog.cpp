@@ -26,6 +26,18 @@ void DDX_Check(CDataExchange* exchange, int id, int& value) {
     }
 }
 
+LRESULT PaintMinimisedIcon(HWND window, HICON icon) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    ::SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(window, &client);
+    ::DrawIcon(dc, (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2,
+               (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2, icon);
+    ::EndPaint(window, &paint);
+    return 0;
+}
+
 const MessageMapEntry CDialog::messageEntries[] = {
     MessageRows<CDialog>::OnCommand(IDOK, &CDialog::OnOK),
     MessageRows<CDialog>::OnCommand(IDCANCEL, &CDialog::OnCancel),

@@ -23,6 +23,9 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
 // 0 clear, 1 ticked.
 void DDX_Check(CDataExchange* exchange, int id, int& value);
 
+// What a dialog with a minimise box paints while minimised: its icon in the middle. Gives 0.
+LRESULT PaintMinimisedIcon(HWND window, HICON icon);
+
 class CDialog : public CWnd {
 public:
     // Run over the application's main window, if any.

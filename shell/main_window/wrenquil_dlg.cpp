@@ -167,24 +167,6 @@ LRESULT CWrenquilDlg::OnHotKey(WPARAM id, LPARAM) {
     return 0;
 }
 
-LRESULT CWrenquilDlg::OnPaint(WPARAM, LPARAM) {
-    if (!::IsIconic(m_hWnd)) {
-        return Default();
-    }
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
-    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    const int x = (client.right - client.left - iconWidth + 1) / 2;
-    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
-    ::DrawIcon(dc, x, y, icon);
-    ::EndPaint(m_hWnd, &paint);
-    return 0;
-}
-
 // The hot key is withdrawn and the icon taken down here, while the window still exists.
 LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
     ::RemovePropA(m_hWnd, kMainWindowMarker);
@@ -221,18 +203,6 @@ void CWrenquilDlg::OnTrayRestore() {
     SetFocus();
 }
 
-void CWrenquilDlg::OnLogin() {
-    LoginCommand(login, controls);
-}
-
-void CWrenquilDlg::OnLogoff() {
-    LogoffCommand(login, controls);
-}
-
-void CWrenquilDlg::OnMessageChange() {
-    MessageTextChanged(login, controls);
-}
-
 // A second Send may come from the input handled while the send waits for its reply.
 void CWrenquilDlg::OnSend() {
     if (sending) {
@@ -242,10 +212,6 @@ void CWrenquilDlg::OnSend() {
     WinInetTransport transport;
     SendToGateway(login, controls, transport);
     sending = false;
-}
-
-void CWrenquilDlg::OnPreferences() {
-    PreferencesCommand(login, controls);
 }
 
 LRESULT CWrenquilDlg::OnShowWindow(WPARAM, LPARAM) {
@@ -259,10 +225,6 @@ LRESULT CWrenquilDlg::OnShowWindow(WPARAM, LPARAM) {
         }
     }
     return result;
-}
-
-void CWrenquilDlg::OnMobileChange() {
-    MobileNumberChanged(login, controls);
 }
 
 } // namespace wrenquil

@@ -2,6 +2,8 @@
 // left part shows the login and send state and whose right part shows the counter.
 #pragma once
 
+#include "core/counter.h"
+#include "core/login_state.h"
 #include "ext_edit.h"
 #include "framework/controls.h"
 #include "framework/dialog.h"
@@ -39,7 +41,9 @@ private:
     LRESULT OnTrayNotify(WPARAM, LPARAM lParam);
     LRESULT OnPasteClipboard(WPARAM, LPARAM);
     LRESULT OnHotKey(WPARAM id, LPARAM);
-    LRESULT OnPaint(WPARAM, LPARAM);
+    LRESULT OnPaint(WPARAM, LPARAM) {
+        return ::IsIconic(m_hWnd) ? PaintMinimisedIcon(m_hWnd, icon) : Default();
+    }
     LRESULT OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(icon); }
     void OnAddTray() { trayIcon->Show(); }
     void OnRemoveTray() { trayIcon->Remove(); }
@@ -52,13 +56,13 @@ private:
         EndDialog(0);
         return 0;
     }
-    void OnLogin();
-    void OnLogoff();
-    void OnMessageChange();
+    void OnLogin() { LoginCommand(login, controls); }
+    void OnLogoff() { LogoffCommand(login, controls); }
+    void OnMessageChange() { MessageTextChanged(login, controls); }
     void OnSend();
-    void OnPreferences();
+    void OnPreferences() { PreferencesCommand(login, controls); }
     LRESULT OnShowWindow(WPARAM, LPARAM);
-    void OnMobileChange();
+    void OnMobileChange() { MobileNumberChanged(login, controls); }
     void OnTaskbarCreated();
     PreferencesOutcome RunPreferencesDialog();
     static const MessageMapEntry messageEntries[];
