@@ -12,7 +12,7 @@ CWinApp* currentApp = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp(const char* appName) : appName_(appName ? appName : "") {
+CWinApp::CWinApp(const char* appName) : m_appName(appName ? appName : "") {
     currentApp = this;
 }
 
@@ -50,8 +50,8 @@ void RegisterCommonControls() {
 int CWinApp::Run(HINSTANCE instance) {
     ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     m_hInstance = instance;
-    if (appName_.empty()) {
-        appName_ = DeriveApplicationName(instance);
+    if (m_appName.empty()) {
+        m_appName = DeriveApplicationName(instance);
     }
     RegisterCommonControls(); // before any window uses them
     InitInstance();

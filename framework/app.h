@@ -17,7 +17,7 @@ public:
     // Called once at start; false ends the process without a message loop.
     virtual BOOL InitInstance() { return FALSE; }
 
-    const std::string& ApplicationName() const { return appName_; }
+    const std::string& ApplicationName() const { return m_appName; }
 
     // Error mode, application name, common controls, then InitInstance.
     int Run(HINSTANCE instance);
@@ -26,7 +26,7 @@ public:
     CWnd* m_pMainWnd = nullptr;
 
 private:
-    std::string appName_;
+    std::string m_appName;
 };
 
 // Registers the common-control classes the program's windows use (status bar, hot-key control).

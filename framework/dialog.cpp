@@ -51,7 +51,7 @@ const MessageMap* CDialog::GetMessageMap() const {
 INT_PTR CDialog::DoModal() {
     CWnd* main = AfxGetMainWnd();
     HWND owner = main != nullptr && main != this ? main->m_hWnd : nullptr;
-    return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId_), owner,
+    return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
                              &CDialog::StartProc, reinterpret_cast<LPARAM>(this));
 }
 

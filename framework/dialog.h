@@ -29,7 +29,7 @@ LRESULT PaintMinimisedIcon(HWND window, HICON icon);
 class CDialog : public CWnd {
 public:
     // Run over the application's main window, if any.
-    explicit CDialog(UINT templateId) : templateId_(templateId) {}
+    explicit CDialog(UINT templateId) : m_templateId(templateId) {}
 
     // Runs the dialog until it ends; -1 when it could not be created.
     virtual INT_PTR DoModal();
@@ -49,7 +49,7 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
 
-    UINT templateId_;
+    UINT m_templateId;
 
 private:
     static INT_PTR CALLBACK StartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -73,10 +73,10 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND window, UINT message, WPARAM wParam, LP
         self->m_hWnd = nullptr; // the handle may name another window from now on
         return ::DefSubclassProc(window, message, wParam, lParam);
     }
-    const Message outer = self->current_;
-    self->current_ = {message, wParam, lParam};
+    const Message outer = self->m_current;
+    self->m_current = {message, wParam, lParam};
     const LRESULT result = self->WindowProc(message, wParam, lParam);
-    self->current_ = outer;
+    self->m_current = outer;
     return result;
 }
 
@@ -113,7 +113,7 @@ void CWnd::ReportException(const char* text) {
 }
 
 LRESULT CWnd::Default() {
-    return ::DefSubclassProc(m_hWnd, current_.message, current_.wParam, current_.lParam);
+    return ::DefSubclassProc(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
 }
 
 } // namespace wrenquil

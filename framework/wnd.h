@@ -97,7 +97,7 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR object);
 
-    Message current_{};
+    Message m_current{};
 };
 
 } // namespace wrenquil

@@ -57,7 +57,7 @@ void HandOverToRunningInstance() {
 BOOL CWrenquilApp::InitInstance() {
     HANDLE semaphore = ::CreateSemaphoreA(nullptr, 0, 1, kSemaphoreName);
     const bool anotherInstanceRuns = ::GetLastError() == ERROR_ALREADY_EXISTS;
-    singleInstance_.reset(semaphore);
+    m_singleInstance.reset(semaphore);
     if (anotherInstanceRuns) {
         HandOverToRunningInstance();
         return FALSE;

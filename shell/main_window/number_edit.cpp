@@ -114,14 +114,14 @@ void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text)
         return;
     }
     HWND dialog = ::GetParent(m_hWnd);
-    if (balloon_ == nullptr || !::IsWindow(balloon_)) {
-        balloon_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+    if (m_balloon == nullptr || !::IsWindow(m_balloon)) {
+        m_balloon = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                      WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP, 0, 0, 0,
                                      0, dialog, nullptr, nullptr, nullptr);
-        if (balloon_ == nullptr) {
+        if (m_balloon == nullptr) {
             return;
         }
-        ::SendMessageA(balloon_, TTM_SETMAXTIPWIDTH, 0, kBalloonWidth);
+        ::SendMessageA(m_balloon, TTM_SETMAXTIPWIDTH, 0, kBalloonWidth);
     }
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
@@ -129,25 +129,25 @@ void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text)
     tool.hwnd = dialog;
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
     tool.lpszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(balloon_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(balloon_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(balloon_, TTM_SETTITLEA, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
+    ::SendMessageA(m_balloon, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(m_balloon, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(m_balloon, TTM_SETTITLEA, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
     RECT box;
     ::GetWindowRect(m_hWnd, &box);
-    ::SendMessageA(balloon_, TTM_TRACKPOSITION, 0,
+    ::SendMessageA(m_balloon, TTM_TRACKPOSITION, 0,
                    MAKELPARAM((box.left + box.right) / 2, box.bottom));
-    ::SendMessageA(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(m_balloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     ::SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, nullptr);
 }
 
 void CNumberEdit::HideBalloon() {
     SendMessage(EM_HIDEBALLOONTIP);
-    if (balloon_ != nullptr && ::IsWindowVisible(balloon_)) {
+    if (m_balloon != nullptr && ::IsWindowVisible(m_balloon)) {
         TOOLINFOA tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = ::GetParent(m_hWnd);
         tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-        ::SendMessageA(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageA(m_balloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
         ::KillTimer(m_hWnd, kBalloonTimer);
     }
 }
