@@ -271,6 +271,15 @@ bool CWrenquilDlg::ClipboardBusy() {
     return false;
 }
 
+// The system posts a hot key's message when the key is pressed; the capture's own Scroll Lock
+// has set the key off by the time the copy has reached the other program (input is taken in
+// order), and so has anything the user pressed before.
+void CWrenquilDlg::DropHotKeyPressesMeanwhile() {
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hWnd, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+    }
+}
+
 LRESULT CWrenquilDlg::OnPaint(WPARAM, LPARAM) {
     if (!::IsIconic(m_hWnd)) {
         return Default();

@@ -64,6 +64,7 @@ private:
     std::uint32_t ClipboardSequence() override { return ::GetClipboardSequenceNumber(); }
     bool ClipboardBusy() override;
     void PasteIntoMessageBox() override { messageEdit.SendMessage(WM_PASTE); }
+    void DropHotKeyPressesMeanwhile() override;
 
     void CreateStatusBar();
     int CounterPartWidth() const;

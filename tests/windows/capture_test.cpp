@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace wrenquil {
 namespace {
 
@@ -97,6 +99,28 @@ TEST_F(Capture, ScrollLockCapturesOnlyFromAnotherProgramAndLeavesItsLightOff) {
         HideBehindNotepad(d, "other id");
         ::SendMessageA(d.window, WM_HOTKEY, 1, MAKELPARAM(0, VK_SCROLL));
         EXPECT_FALSE(::IsWindowVisible(d.window));
+    });
+}
+
+// The capture turns the light back off with a Scroll Lock of its own, which sets the key off
+// once more. Should another program come in front just as the capture pastes (as a window
+// manager slow to move the focus makes it), that press still copies nothing more.
+TEST_F(Capture, ItsOwnScrollLockCopiesNothingMoreWhenAnotherProgramComesInFront) {
+    MainWindowHarness harness;
+    HWND notepad = ::GetParent(edit);
+    std::atomic<bool> pasted{false};
+    harness.watch = [&](HWND, UINT message, WPARAM) {
+        if (message == WM_PASTE && !pasted.exchange(true)) {
+            ::SetForegroundWindow(notepad);
+        }
+    };
+    RunSettled(harness, [&](Driver& d) {
+        HideBehindNotepad(d, "once");
+        PressKeys({VK_SCROLL}); // the light goes on
+        ASSERT_TRUE(WaitUntil([&] { return pasted.load(); }));
+        EXPECT_TRUE(PostedMessagesHandled(d));
+        EXPECT_EQ(d.Text(IDC_MESSAGE), "once");
+        EXPECT_TRUE(WaitUntil([] { return !ScrollLockLit(); }));
     });
 }
 
