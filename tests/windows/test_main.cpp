@@ -1,8 +1,8 @@
-// The Windows tests' main: GoogleTest's, but the process ends without the C library's exit.
-// Under Wine a thread that has just ended (the harness's driver) may still be leaving on the
-// Unix side when main returns; exit() then tears down the libraries under it, and the thread
-// dies of a segmentation fault that fails a test whose every check passed. TerminateProcess
-// ends the process at once, with the tests' verdict as its exit code.
+// The Windows tests' main: GoogleTest's, but the process ends without the C library's exit().
+// Under Wine, exit() runs the Unix libraries' destructors while threads that the process's end
+// kills, or that have just ended, are still on their way out; one of them can die of a
+// segmentation fault that fails a run whose every check passed. TerminateProcess ends the
+// process at once, with the tests' verdict as its exit code.
 #include <windows.h>
 
 #include <gtest/gtest.h>
