@@ -21,16 +21,8 @@ template <typename Condition> bool WaitUntil(CapturePlatform& platform, Conditio
     }
 }
 
-} // namespace
-
-void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform) {
-    if (hotKeyId != CAPTURE_HOTKEY_ID) {
-        return;
-    }
-    // Also ends the hot key that a synthesised Scroll Lock may set off: by then we are in front.
-    if (platform.MainWindowInFront()) {
-        return;
-    }
+// From the pause on: the keys' release, the copy, and the window back with what it copied.
+void CaptureFromTheProgramInFront(CapturePlatform& platform) {
     platform.Pause(kCapturePause);
     // The copy must reach the other program as Ctrl+C alone: with the hot key's Alt still down
     // it would be Ctrl+Alt+C, which some layouts type as a character over the selection.
@@ -57,6 +49,24 @@ void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform) {
     if (copied) {
         platform.PasteIntoMessageBox();
     }
+}
+
+} // namespace
+
+void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform) {
+    if (hotKeyId != CAPTURE_HOTKEY_ID) {
+        return;
+    }
+    // In front, the key does nothing.
+    if (platform.MainWindowInFront()) {
+        return;
+    }
+    CaptureFromTheProgramInFront(platform);
+    // The Scroll Lock that turned the light off sets the built-in key off once more, and the
+    // user may have pressed the key again meanwhile: those presses belong to this capture.
+    // Left in the queue, each would copy and paste once more should another program be in
+    // front by the time it is taken (a window manager slow to move the focus puts it there).
+    platform.DropHotKeyPressesMeanwhile();
 }
 
 } // namespace wrenquil

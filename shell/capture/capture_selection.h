@@ -22,6 +22,8 @@ public:
     virtual bool ClipboardBusy() = 0;
     virtual void RestoreFromTray() = 0;
     virtual void PasteIntoMessageBox() = 0;
+    // Takes out of the queue the hot key's presses that came while the capture ran.
+    virtual void DropHotKeyPressesMeanwhile() = 0;
 };
 
 inline constexpr int CAPTURE_HOTKEY_ID = 0;

@@ -24,6 +24,15 @@ bool DesktopCapture::ModifierKeysDown() {
     return false;
 }
 
+// The system posts a hot key's message when the key is pressed; the capture's own Scroll Lock
+// has set the key off by the time the copy has reached the other program (input is taken in
+// order), and so has anything the user pressed before.
+void DesktopCapture::DropHotKeyPressesMeanwhile() {
+    MSG msg;
+    while (::PeekMessageA(&msg, mainWindow_, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+    }
+}
+
 bool DesktopCapture::ClipboardBusy() {
     if (!::OpenClipboard(mainWindow_)) {
         return true;

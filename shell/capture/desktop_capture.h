@@ -28,6 +28,7 @@ public:
     bool ClipboardBusy() override;
     void RestoreFromTray() override { restoreFromTray_(); }
     void PasteIntoMessageBox() override { ::SendMessageA(messageBox_, WM_PASTE, 0, 0); }
+    void DropHotKeyPressesMeanwhile() override;
 
 private:
     HWND mainWindow_;

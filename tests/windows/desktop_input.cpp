@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include <atomic>
-#include <chrono>
 #include <iterator>
 #include <memory>
 
@@ -28,16 +27,18 @@ HWND ShownTrayIcon() {
     return nullptr;
 }
 
-// When the window's thread last took up a message, and its hot keys' messages, noted by hooks
-// on it while RunSettled runs.
-using Clock = std::chrono::steady_clock;
-std::atomic<Clock::rep> lastMessage{0};
+// The hot keys' messages the window's thread has taken up, and the last of the test's own
+// posted messages it has, noted by hooks on it while RunSettled runs.
+constexpr UINT kTestMessage = WM_APP + 0x3A7;
 std::atomic<int> hotKeysTaken{0};
+std::atomic<WPARAM> testMessagesTaken{0};
 MessageWatch watch; // the harness's, called on the window's thread
 
 void NoteMessage(HWND window, UINT message, WPARAM wParam) {
-    lastMessage = Clock::now().time_since_epoch().count();
     hotKeysTaken += message == WM_HOTKEY ? 1 : 0;
+    if (message == kTestMessage) {
+        testMessagesTaken = wParam;
+    }
     if (watch) {
         watch(window, message, wParam);
     }
@@ -142,6 +143,17 @@ bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
     return done();
 }
 
+bool InputHandled(const Driver& d, int id) {
+    HWND box = d.Item(id);
+    if (!WaitUntil([&] { return FocusOf(d.window) == box; })) {
+        return false;
+    }
+    ::SendMessageA(box, EM_SETSEL, 0, 0);
+    const auto end = static_cast<WORD>(::GetWindowTextLengthA(box));
+    PressKeys({VK_END});
+    return WaitUntil([&] { return ::SendMessageA(box, EM_GETSEL, 0, 0) == MAKELRESULT(end, end); });
+}
+
 bool HotKeyFree(UINT modifiers, UINT key) {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue the registration belongs to
@@ -159,7 +171,6 @@ bool BringToFront(HWND window) {
 INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
                    bool waitUntilShown) {
     watch = harness.watch;
-    NoteMessage(nullptr, WM_NULL, 0);
     hotKeysTaken = 0;
     const DWORD thread = ::GetCurrentThreadId();
     using Hook = std::unique_ptr<HHOOK__, decltype(&::UnhookWindowsHookEx)>;
@@ -168,7 +179,8 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
     const Hook sent(::SetWindowsHookExA(WH_CALLWNDPROC, &OnSent, nullptr, thread),
                     &::UnhookWindowsHookEx);
     const auto settledScript = [&](Driver& d) {
-        ASSERT_TRUE(WaitUntilQuiet()) << "the window never settled";
+        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(d.window) != FALSE; }))
+            << "the window was never shown";
         script(d);
         // What Esc does in the menu's loop; the window's own end waits for the menu's.
         WaitUntil([] {
@@ -179,12 +191,11 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
     return harness.Run(settledScript, waitUntilShown);
 }
 
-bool WaitUntilQuiet() {
-    // Far longer than any handler runs at start-up, far shorter than the wait's limit.
-    return WaitUntil([] {
-        return Clock::now() - Clock::time_point(Clock::duration(lastMessage)) >
-               std::chrono::milliseconds(150);
-    });
+bool PostedMessagesHandled(const Driver& d) {
+    static std::atomic<WPARAM> posted{0};
+    const WPARAM mine = ++posted;
+    return ::PostMessageA(d.window, kTestMessage, mine, 0) &&
+           WaitUntil([&] { return testMessagesTaken == mine; });
 }
 
 int HotKeysTaken() {
