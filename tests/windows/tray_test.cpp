@@ -13,8 +13,11 @@
 namespace wrenquil {
 namespace {
 
+// Hidden, its icon shown, and no longer in front: Wine has taken in the focus it lost, which,
+// taken in later, would close the menu opened next.
 bool Hidden(const Driver& d) {
-    return !::IsWindowVisible(d.window) && TrayIconShown(d.window);
+    return !::IsWindowVisible(d.window) && TrayIconShown(d.window) &&
+           ::GetForegroundWindow() != d.window;
 }
 
 // Tells the window of a mouse message on its icon; false when the handler did not return
