@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Local HTTPS stand-in for the SMS web gateway, for tests and the demo.
-
-Listens on 127.0.0.1 only, records every request head byte for byte (JSON lines)
-and answers according to a scenario that can be changed while it runs.
-See README.md for the options and the scenarios.
-"""
+# Local HTTPS stand-in for the SMS web gateway, for tests and the demo.
+#
+# Listens on 127.0.0.1 only, records every request head byte for byte (JSON lines) and answers
+# according to a scenario that can be changed while it runs. See README.md for the options and
+# the scenarios.
 import argparse
 import json
 import os
@@ -38,23 +37,22 @@ SCENARIOS = tuple(REPLIES) + ("reset", "hang", "close", "silent", "flood", "tric
 stop = threading.Event()
 
 
+# Query values of a request target, decoded as PHP does: '+' is a blank, %XX a byte, bytes read
+# as latin-1, a '%' without two hex digits stays; a repeated name keeps its last value.
 def parse_query(target):
-    """Query values of a request target, decoded as PHP does: '+' is a blank, %XX a byte,
-    bytes read as latin-1, a '%' without two hex digits stays; a repeated name keeps its
-    last value."""
     return dict(parse_qsl(target.partition("?")[2], keep_blank_values=True, encoding="latin-1"))
 
 
+# An HTTP/1.0 response; the connection is always closed after it.
 def response(status, body, extra=()):
-    """An HTTP/1.0 response; the connection is always closed after it."""
     body = body.encode("latin-1")
     lines = ["HTTP/1.0 " + status, "Content-Type: text/plain", "Content-Length: %d" % len(body),
              "Connection: close", *extra]
     return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body
 
 
+# Up to the blank line: (head bytes, request target), or (None, None).
 def read_head(sock):
-    """Up to the blank line: (head bytes, request target), or (None, None)."""
     data = b""
     while len(data) < MAX_HEAD:
         chunk = sock.recv(4096)
@@ -70,8 +68,8 @@ def read_head(sock):
     return None, None
 
 
+# Keep the connection open without answering until the client gives up.
 def hold(sock):
-    """Keep the connection open without answering until the client gives up."""
     sock.settimeout(0.2)
     while not stop.is_set():
         try:
@@ -81,9 +79,9 @@ def hold(sock):
             continue
 
 
+# A body without Content-Length that does not end until the client goes away: "flood" as fast as
+# it can, "trickle" one LF at a time.
 def stream(tls, scenario):
-    """A body without Content-Length that does not end until the client goes away: "flood"
-    as fast as it can, "trickle" one LF at a time."""
     tls.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n")
     if scenario == "flood":
         tls.sendall(b"1|")
@@ -214,11 +212,7 @@ def main(argv=None):
         threading.Thread(target=gateway.serve_forever, args=(0.2,), daemon=True).start()
         stop.wait(args.max_seconds)
         stop.set()
-        gateway.shutdown()
-        with gateway.lock:
-            if gateway.log:
-                gateway.log.close()
-                gateway.log = None
+        gateway.shutdown()  # every record was flushed as it was written
 
 
 if __name__ == "__main__":
