@@ -128,7 +128,10 @@ def main():
     print("\n" + block)
     if args.results:
         results = Path(args.results)
-        head, rest = results.read_text(encoding="utf-8").split(RUN_BEGIN)
+        text = results.read_text(encoding="utf-8") if results.exists() else ""
+        if RUN_BEGIN not in text or RUN_END not in text:
+            text += "\n## Newest run\n\n%s\n%s\n" % (RUN_BEGIN, RUN_END)
+        head, rest = text.split(RUN_BEGIN)
         results.write_text(head + RUN_BEGIN + "\n" + block + RUN_END + rest.split(RUN_END)[1],
                            encoding="utf-8")
         print("bench: recorded in %s" % args.results)
