@@ -2,7 +2,7 @@
 // 0x84A00000, HTTP/1.0, its headers, the body read to its end), each on a session of its own,
 // with nothing around them, in a console process of its own.
 //
-//   bare_wininet URL GO DONE
+//   bare_wininet HOST PORT PATH GO DONE
 //
 // One request each time the named event GO is set, then DONE is set, until the caller (the
 // probe's bench-send, which times it and reads its memory from outside) ends it. Exit code 1
@@ -10,7 +10,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,24 +57,16 @@ bool Fetch(const std::string& host, INTERNET_PORT port, const std::string& objec
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string url = argc == 4 ? argv[1] : "";
-    const std::size_t slash = url.find('/', 8);
-    const std::size_t colon = url.find(':', 8);
-    if (url.rfind("https://", 0) != 0 || slash == std::string::npos) {
-        std::fprintf(stderr, "usage: bare_wininet https://HOST[:PORT]/PATH GO DONE\n");
+    HANDLE go = argc == 6 ? ::OpenEventA(SYNCHRONIZE, FALSE, argv[4]) : nullptr;
+    HANDLE done = argc == 6 ? ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[5]) : nullptr;
+    if (go == nullptr || done == nullptr) {
+        std::fprintf(stderr,
+                     "usage: bare_wininet HOST PORT PATH GO DONE (events of the caller's)\n");
         return 2;
     }
-    const std::string host = url.substr(8, std::min(colon, slash) - 8);
-    const auto port = static_cast<INTERNET_PORT>(colon < slash ? std::atoi(url.c_str() + colon + 1)
-                                                               : INTERNET_DEFAULT_HTTPS_PORT);
-    HANDLE go = ::OpenEventA(SYNCHRONIZE, FALSE, argv[2]);
-    HANDLE done = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]);
-    if (go == nullptr || done == nullptr) {
-        Failed("OpenEventA");
-        return 1;
-    }
+    const auto port = static_cast<INTERNET_PORT>(std::atoi(argv[2]));
     while (::WaitForSingleObject(go, INFINITE) == WAIT_OBJECT_0) {
-        if (!Fetch(host, port, url.substr(slash))) {
+        if (!Fetch(argv[1], port, argv[3])) {
             return 1;
         }
         ::SetEvent(done);

@@ -58,7 +58,7 @@ def build_table(s, exe):
                  "%.2f× minimal" % (start("imports") / start("minimal")), "", "baseline"])
     rows.append(["", "… floor: the program's own main window template, imports and manifest, "
                  "no code (ms)", "", spread(s[("startup", "floor")]),
-                 "%.2f× minimal; Wrenquil %.2f× this (+%.1f ms)" % (
+                 "%.2f× minimal; Wrenquil %.2f× this (%+.1f ms)" % (
                      start("floor") / start("minimal"), start("wrenquil") / start("floor"),
                      start("wrenquil") - start("floor")), "", "baseline"])
     ratio_row("2", "Send click → request at gateway (ms)", ("send", "wrenquil"),

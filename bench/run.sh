@@ -57,17 +57,16 @@ measure_send() {
   probe login bench "bench password" >/dev/null
   probe set-text IDC_MESSAGE "Running late: see you at the station at half past seven." >/dev/null
   probe set-text IDC_MOBILE 07700900123 >/dev/null
-  # One send first, for the URL the bare calls are to send too.
+  # One send first, for the request the bare calls are to send too.
   probe click IDC_SEND
   probe wait-status 0 "OK. Message sent" 30
-  local url
-  url=https://localhost:$WRENQUIL_TEST_GATEWAY_PORT$(tail -n 1 "$WRENQUIL_TEST_GATEWAY_LOG" |
-    sed 's/^{"request_line": "GET \([^ ]*\) .*/\1/')
+  local path
+  path=$(tail -n 1 "$WRENQUIL_TEST_GATEWAY_LOG" | sed 's/^{"request_line": "GET \([^ ]*\) .*/\1/')
   echo "bench: Send click to request arrival (${BENCH_SEND_ROUNDS:-20} rounds), memory per" \
     "send (${BENCH_SOAK_ROUNDS:-6} rounds of ${BENCH_SOAK_SENDS:-50})"
   probe bench-send "${BENCH_SEND_ROUNDS:-20}" "${BENCH_SOAK_ROUNDS:-6}" "${BENCH_SOAK_SENDS:-50}" \
-    "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" "$url" "$(winpath "$bin/bare_wininet.exe")" \
-    >"$out/send.txt"
+    "$(winpath "$WRENQUIL_TEST_GATEWAY_LOG")" localhost "$WRENQUIL_TEST_GATEWAY_PORT" "$path" \
+    "$(winpath "$bin/bare_wininet.exe")" >"$out/send.txt"
   [ "$(probe status 0)" = "OK. Message sent" ] ||
     { echo "bench: the last send did not end in \"OK. Message sent\"" >&2 && return 1; }
   stop_program

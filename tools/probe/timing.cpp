@@ -109,7 +109,8 @@ struct Sender {
     std::function<void()> trigger, finish;
 };
 
-// The two sides, from ARGS[at]: LOG URL BARE_EXE (the program's window is found first).
+// The two sides, from ARGS[at]: LOG HOST PORT PATH BARE_EXE (the program's window is found
+// first).
 class Senders {
 public:
     Senders(const Args& args, std::size_t at) {
@@ -133,13 +134,14 @@ public:
                 Send(window, WM_NULL, 0, 0, kWaitMs);
             }};
         const std::string prefix = "WrenquilBench" + std::to_string(::GetCurrentProcessId());
-        std::string commandLine = "\"" + args[at + 2] + "\" \"" + args[at + 1] + "\"";
+        std::string commandLine = "\"" + args[at + 4] + "\" " + args[at + 1] + " " + args[at + 2] +
+                                  " \"" + args[at + 3] + "\"";
         const char* names[2] = {"Go", "Done"};
         for (int i = 0; i < 2; ++i) {
             events_[i] = ::CreateEventA(nullptr, FALSE, FALSE, (prefix + names[i]).c_str());
             commandLine += " " + prefix + names[i];
         }
-        const HANDLE bare = Start(args[at + 2], commandLine).hProcess;
+        const HANDLE bare = Start(args[at + 4], commandLine).hProcess;
         sides_[1] = {"bare_wininet", bare, [this] { ::SetEvent(events_[0]); },
                      [this, bare] {
                          const HANDLE waits[2] = {events_[1], bare};

@@ -18,13 +18,13 @@ void TimeStartup(const std::vector<std::string>& args);
 // command (the program goes to the tray; a baseline has no such command).
 void MeasureRest(const std::vector<std::string>& args);
 
-// ROUNDS SOAK_ROUNDS SENDS LOG URL BARE_EXE: with the program running, logged in, message and
-// number filled, against the bare calls in BARE_EXE (given URL, the one the program sends) in
-// a process of their own, the two alternating, each send reaching the gateway and its reply
-// in before the next: ROUNDS times from the Send click to the gateway's LOG growing ("send");
-// then, after 20 more sends each, SOAK_ROUNDS times how much each one's working set grew per
-// send over SENDS sends ("soak"), and its working set after the 20 and after each round
-// ("soak_working_set").
+// ROUNDS SOAK_ROUNDS SENDS LOG HOST PORT PATH BARE_EXE: with the program running, logged in,
+// message and number filled, against the bare calls in BARE_EXE (given HOST, PORT and PATH, the
+// request the program sends) in a process of their own, the two alternating, each send reaching
+// the gateway and its reply in before the next: ROUNDS times from the Send click to the
+// gateway's LOG growing ("send"); then, after 20 more sends each, SOAK_ROUNDS times how much
+// each one's working set grew per send over SENDS sends ("soak"), and its working set after
+// the 20 and after each round ("soak_working_set").
 void TimeSends(const std::vector<std::string>& args);
 
 } // namespace drive
