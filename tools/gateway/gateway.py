@@ -102,29 +102,26 @@ class Handler(socketserver.BaseRequestHandler):
         scenario = self.server.scenario  # decided before TLS: "hang" must not even handshake
         try:
             first = conn.recv(1, socket.MSG_PEEK)
-            if not first:
-                return
-            if first[0] != 0x16:  # not a TLS ClientHello
-                # Plain HTTP is accepted for control requests only, so a "hang" server
-                # (which never finishes TLS) can still be switched back.
-                head, target = read_head(conn)
-                if head is not None:
-                    conn.sendall(self.control(target) if target.partition("?")[0] == CONTROL_PATH
-                                 else response("400 Bad Request", "use https\r\n"))
-            elif scenario == "hang":
+            if first and first[0] != 0x16:
+                # Not a TLS ClientHello: plain HTTP is taken for control requests only, so a
+                # "hang" server (which never finishes TLS) can still be switched back.
+                self.answer(conn, tls=False)
+            elif first and scenario == "hang":
                 hold(conn)
-            else:
+            elif first:
                 with self.server.tls.wrap_socket(conn, server_side=True) as tls:
-                    self.handle_tls(tls)
+                    self.answer(tls, tls=True)
         except (OSError, ssl.SSLError):
             pass  # the client went away or spoke nonsense: nothing to answer
 
-    def handle_tls(self, tls):
-        head, target = read_head(tls)
+    def answer(self, sock, tls):
+        head, target = read_head(sock)
         if head is None:
             return
         if target.partition("?")[0] == CONTROL_PATH:
-            tls.sendall(self.control(target))
+            sock.sendall(self.control(target))
+        elif not tls:
+            sock.sendall(response("400 Bad Request", "use https\r\n"))
         else:
             raw = head.decode("latin-1")
             self.record({"request_line": raw.split("\n", 1)[0].rstrip("\r"), "raw": raw,
@@ -132,29 +129,30 @@ class Handler(socketserver.BaseRequestHandler):
             scenario = self.server.scenario
             if scenario == "reset":
                 reply = response("200 OK", RESET_BODY)
-                tls.sendall(reply[:len(reply) - len(RESET_BODY) + RESET_SENT])
+                sock.sendall(reply[:len(reply) - len(RESET_BODY) + RESET_SENT])
                 stop.wait(RESET_PAUSE)
                 # Linger 0 makes close() send a TCP RST instead of a FIN.
-                tls.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
                 return
             if scenario == "silent":
-                hold(tls)  # TLS done, request read: now say nothing at all
+                hold(sock)  # TLS done, request read: now say nothing at all
             elif scenario in ("flood", "trickle"):
-                stream(tls, scenario)
+                stream(sock, scenario)
             elif scenario == "echo":  # what came, for a client to check without the log
-                tls.sendall(response("200 OK", raw))
+                sock.sendall(response("200 OK", raw))
             elif scenario != "close":
                 stop.wait(SLOW_PAUSE if scenario == "slow" else 0)
                 moved = "Location: https://localhost:%d/wrenquil/moved.php" % self.server.port
-                tls.sendall(response(*REPLIES[scenario],
-                                     [moved] if scenario == "redirect" else []))
-        # close_notify, so the client sees a clean end of stream, without waiting for its
-        # answer (non-blocking: the unwrap "fails" once the notify is out).
-        try:
-            tls.setblocking(False)
-            tls.unwrap()
-        except (OSError, ssl.SSLError, ValueError):
-            pass
+                sock.sendall(response(*REPLIES[scenario],
+                                      [moved] if scenario == "redirect" else []))
+        if tls:
+            # close_notify, so the client sees a clean end of stream, without waiting for its
+            # answer (non-blocking: the unwrap "fails" once the notify is out).
+            try:
+                sock.setblocking(False)
+                sock.unwrap()
+            except (OSError, ssl.SSLError, ValueError):
+                pass
 
     def control(self, target):
         name = parse_query(target).get("name", "")
