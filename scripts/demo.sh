@@ -100,10 +100,8 @@ run_headless() {
   echo "demo: screenshots: $screenshot (after the send), $menu_screenshot (its menu open)"
   stop_program
 
-  if [ "$sent" -ne 0 ]; then
-    echo "demo: FAILED: the status bar does not say \"$sent_status\"" >&2
-    return 1
-  fi
+  [ "$sent" -eq 0 ] ||
+    { echo "demo: FAILED: the status bar does not say \"$sent_status\"" >&2 && return 1; }
   echo "demo: OK"
 }
 
