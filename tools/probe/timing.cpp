@@ -59,6 +59,20 @@ PROCESS_INFORMATION Start(const std::string& exe, std::string commandLine) {
     return process;
 }
 
+// A visible window of the thread, or nullptr.
+HWND ShownWindowOf(DWORD threadId) {
+    HWND shown = nullptr;
+    ::EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM found) {
+            const bool visible = ::IsWindowVisible(window) != FALSE;
+            *reinterpret_cast<HWND*>(found) = visible ? window : nullptr;
+            return visible ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
 // Each program of ARGS (ROUNDS LABEL=EXE...) once per round, the order reversed every other
 // round: started with no settings of the program's, it is given to `measure` with the time
 // from its start to a visible window of its first thread, then closed and waited for.
@@ -73,22 +87,15 @@ void EachRound(const Args& args,
             const double started = NowMs();
             const PROCESS_INFORMATION process = Start(exe, "\"" + exe + "\"");
             HWND window = nullptr;
-            if (!PollUntil(
-                    kWaitSeconds,
-                    [&] {
-                        ::EnumThreadWindows(
-                            process.dwThreadId,
-                            [](HWND candidate, LPARAM found) {
-                                const bool shown = ::IsWindowVisible(candidate) != FALSE;
-                                *reinterpret_cast<HWND*>(found) = shown ? candidate : nullptr;
-                                return shown ? FALSE : TRUE;
-                            },
-                            reinterpret_cast<LPARAM>(&window));
-                        return window != nullptr ||
-                               ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-                    },
-                    1) ||
-                window == nullptr) {
+            PollUntil(
+                kWaitSeconds,
+                [&] {
+                    window = ShownWindowOf(process.dwThreadId);
+                    return window != nullptr ||
+                           ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+                },
+                1);
+            if (window == nullptr) {
                 throw DriveFailure(exe + " showed no window");
             }
             measure(program.substr(0, equals), process.hProcess, window, NowMs() - started);
