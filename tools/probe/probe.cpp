@@ -395,7 +395,7 @@ constexpr Subcommand kSubcommands[] = {
     {"decoy", "[SECONDS]", 0, 1, Decoy},
     {"bench-startup", "ROUNDS LABEL=EXE...", 2, kAnyNumber, TimeStartup},
     {"bench-rest", "ROUNDS LABEL=EXE...", 2, kAnyNumber, MeasureRest},
-    {"bench-send", "ROUNDS LOG URL BARE_EXE", 4, 4, TimeSend},
+    {"bench-send", "ROUNDS SOAK_ROUNDS SENDS LOG HOST PORT PATH BARE_EXE", 8, 8, TimeSends},
 };
 
 void PrintUsage() {
