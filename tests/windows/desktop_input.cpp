@@ -74,6 +74,13 @@ bool DoubleClickTrayIcon() {
            ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
 }
 
+// Input in order with the clicks and keys after it.
+static void MoveMouseTo(int x, int y) {
+    ::mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+                  static_cast<DWORD>(x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1)),
+                  static_cast<DWORD>(y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1)), 0, 0);
+}
+
 std::string TrayIconTip() {
     HWND icon = nullptr;
     if (!WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; })) {
@@ -83,7 +90,10 @@ std::string TrayIconTip() {
     ::GetWindowRect(icon, &rect);
     ::SetWindowPos(::GetAncestor(icon, GA_ROOT), HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    // Onto the icon from elsewhere, as the mouse moves: a pointer already there would rest
+    // without a move, and a second warp of the pointer may be undone by the first's late event.
+    MoveMouseTo(rect.right + 40, rect.bottom + 40);
+    MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     std::string tip;
     WaitUntil([&] {
         for (HWND shown = nullptr;
@@ -115,7 +125,7 @@ HWND ShownWindow(const char* windowClass) {
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
     ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
 }
