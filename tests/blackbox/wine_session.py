@@ -4,6 +4,7 @@
 # Wine's output always goes through files: services Wine starts inherit a pipe and keep
 # the reader waiting.
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -116,24 +117,11 @@ class RunningProgram:
 
 
 def registry_values(key):
-    # The key's values as `wine reg export` writes them: text as str, binary data as bytes,
-    # numbers as int.
-    with tempfile.TemporaryDirectory() as folder:
-        exported = Path(folder) / "key.reg"
-        wine("reg", "export", key, f"Z:{exported}".replace("/", "\\"), "/y")
-        lines = exported.read_text(encoding="utf-16").replace("\\\n  ", "").splitlines()
-    values = {}
-    for line in lines:
-        name, _, data = line.partition('"=')
-        if not name.startswith('"'):
-            continue
-        if data.startswith('"'):
-            values[name[1:]] = data[1:-1].replace('\\"', '"').replace("\\\\", "\\")
-        elif data.startswith("dword:"):
-            values[name[1:]] = int(data[6:], 16)
-        elif data.startswith("hex:"):
-            values[name[1:]] = bytes.fromhex(data[4:].replace(",", ""))
-    return values
+    # {name: data} of the key's own values as `reg query` prints them (a DWORD as 0x..,
+    # binary data in hex, text in the console's code page), or None when the key is missing.
+    code, out, _ = wine("reg", "query", key)
+    return None if code != 0 else {match[1]: match[2] for match in (re.match(
+        r"    (.+?)    REG_[A-Z_]+    ?(.*)$", line) for line in out.splitlines()) if match}
 
 
 def gateway_requests():

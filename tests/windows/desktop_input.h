@@ -69,7 +69,8 @@ bool BringToFront(HWND window);
 INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
                    bool waitUntilShown = true);
 // While RunSettled runs: posts the window a message and waits until its thread has taken it up,
-// and so has handled whatever was posted to it before (a hot key's message among them).
+// and so has handled whatever was posted to it before (a hot key's message among them); false
+// when the window goes first.
 bool PostedMessagesHandled(const Driver& d);
 // While RunSettled runs: the hot keys' messages the window's thread has taken up.
 int HotKeysTaken();

@@ -2,6 +2,7 @@
 #include "main_window_harness.h"
 
 #include "core/settings/password.h"
+#include "framework/owned_handle.h"
 #include "res/resource.h"
 #include "shell/messages.h"
 
@@ -134,13 +135,9 @@ TEST(MainWindow, AutoLogonAsksBeforeTheWindowShows) {
 }
 
 int TextWidth(HWND window, const std::string& text) {
-    HDC dc = ::GetDC(window);
-    HGDIOBJ previous =
-        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)));
+    const WindowDC dc(window, reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)));
     SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(window, dc);
+    ::GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     return size.cx;
 }
 
@@ -175,9 +172,7 @@ TEST(WindowScale, CounterPartFitsTheWidestCounterAndThePicturesFollowTheScale) {
         ::SendMessageA(bar, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&counter));
         ::GetWindowRect(d.window, &window);
         const int counterWidth = counter.right - counter.left;
-        HDC dc = ::GetDC(bar);
-        const int textInset = 3 * ::GetDeviceCaps(dc, LOGPIXELSX) / 96; // each side of a text
-        ::ReleaseDC(bar, dc);
+        const int textInset = 3 * ::GetDeviceCaps(WindowDC(bar).get(), LOGPIXELSX) / 96; // a side
         EXPECT_GE(counterWidth, widest + 2 * textInset);
         const int share = static_cast<int>((window.right - window.left) * 0.72);
         EXPECT_LE(edges[0], share);

@@ -92,32 +92,6 @@ TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAcce
     EXPECT_EQ(harness.settings.ReadStoredPassword(), "");
 }
 
-TEST(Preferences, AutoLogonAcceptedLogsOnStoresScrambledAndRefillsTheNumber) {
-    for (const char* password : {"s3cret&", ""}) { // an empty one is stored as zero bytes
-        const bool loggedIn = *password != '\0';
-        MainWindowHarness harness;
-        harness.Run([&](Driver& d) {
-            d.Type(IDC_MESSAGE, "hello");
-            d.Type(IDC_MOBILE, "999");
-            d.Command(ID_OPTIONS_PREFERENCES);
-            HWND dialog = d.WaitForDialog("Preferences");
-            ASSERT_NE(dialog, nullptr);
-            Toggle(dialog, IDC_AUTO_LOGON);
-            ::SetDlgItemTextA(dialog, IDC_PREF_USERNAME, "ann");
-            ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, password);
-            ::SetDlgItemTextA(dialog, IDC_PREF_PHONE, "07700");
-            Close(d, dialog, IDOK);
-            EXPECT_EQ(d.Text(IDC_MOBILE), "07700");
-            EXPECT_EQ(d.Status(0), loggedIn ? LoggedInStatusText("ann") : kLoggedOutText);
-            EXPECT_EQ(d.Controls(), loggedIn ? "Send on/on, Login off, Logoff on"
-                                             : "Send off/off, Login on, Logoff off");
-        });
-        EXPECT_EQ(harness.settings.ReadStoredLogon().userName, "ann");
-        EXPECT_EQ(harness.Stored("Passwd"), ScramblePassword(password)) << password;
-        EXPECT_EQ(harness.Stored("AutoLogon"), std::vector<std::uint8_t>({1, 0, 0, 0}));
-    }
-}
-
 // A key another program holds is refused with a box and the old key stays in force; a new key
 // replaces the old one; a cleared one means Scroll Lock again.
 TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
@@ -173,10 +147,13 @@ std::string Stored(const MainWindowHarness& harness) {
 }
 
 // Every box goes through OK into the registry and shows again when the dialog opens anew; a
-// box unticked alone is stored too. Run at System Startup is stored and shown as achieved.
+// box unticked alone is stored too. Run at System Startup is stored and shown as achieved. Auto
+// Logon accepted with a password logs on with it, stored scrambled (an empty one as zero bytes,
+// without logging on), and the number refills the window's box.
 TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
-    for (const char* exePath : {"\"C:\\W q\\Wrenquil.exe\"", ""}) { // empty: none installed
+    for (const char* password : {"s3cret&", ""}) { // with it Wrenquil is installed, without not
         MainWindowHarness harness;
+        const char* exePath = *password ? "\"C:\\W q\\Wrenquil.exe\"" : "";
         if (*exePath != '\0') {
             harness.registry.Put(std::string("HKCU\\") + kExePathKey, kExePathValue,
                                  {kRegSz, {exePath, exePath + std::strlen(exePath) + 1}});
@@ -188,13 +165,21 @@ TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
                 d.Command(ID_OPTIONS_PREFERENCES);
                 return d.WaitForDialog("Preferences");
             };
+            d.Type(IDC_MESSAGE, "hello");
+            d.Type(IDC_MOBILE, "999");
             HWND dialog = open();
             for (const int id : kBoxes) {
                 Toggle(dialog, id); // Minimize to the System Tray starts ticked
             }
+            ::SetDlgItemTextA(dialog, IDC_PREF_USERNAME, "ann");
+            ::SetDlgItemTextA(dialog, IDC_PREF_PASSWORD, password);
             ::SetDlgItemTextA(dialog, IDC_PREF_PHONE, "0790");
             Close(d, dialog, IDOK, error);
             EXPECT_EQ(Stored(harness), "1 0 1 " + run + "1 0790");
+            EXPECT_EQ(d.Text(IDC_MOBILE), "0790");
+            EXPECT_EQ(d.Status(0), *password ? LoggedInStatusText("ann") : kLoggedOutText);
+            EXPECT_EQ(d.Controls(), *password ? "Send on/on, Login off, Logoff on"
+                                              : "Send off/off, Login on, Logoff off");
             dialog = open();
             EXPECT_EQ(Shown(dialog), "1 0 1 " + run + "1 0790");
             Toggle(dialog, IDC_ALWAYS_SHOW_ICON);
@@ -204,6 +189,8 @@ TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
             Close(d, dialog, IDCANCEL);
         });
         EXPECT_EQ(Stored(harness), "1 0 0 " + run + "1 0790");
+        EXPECT_EQ(harness.settings.ReadStoredLogon().userName, "ann");
+        EXPECT_EQ(harness.Stored("Passwd"), ScramblePassword(password)) << password;
         EXPECT_EQ(harness.settings.RunEntryExists(), *exePath != '\0');
     }
 }

@@ -35,22 +35,19 @@ HMENU OpenTrayMenu(const Driver& d) {
     return menu ? reinterpret_cast<HMENU>(::SendMessageA(menu, MN_GETHMENU, 0, 0)) : nullptr;
 }
 
-// Whether the window's thread took the command awaited, and the marker posted after it.
+// Whether the window's thread took the command awaited.
 std::atomic<UINT> awaited{0};
 std::atomic<bool> awaitedTaken{false};
-std::atomic<bool> markerTaken{false};
-constexpr UINT kMarker = WM_APP + 1;
 
 // Opens the tray menu, lets `inspect` look at it, and chooses the item with `letter`, typed in
 // the menu's loop, which gives the window `command`. Under Wine a focus change the window takes
 // in late may close the menu before the letter comes: the window then takes no command before
-// the marker posted once the menu has gone, and the menu is opened again.
+// those posted once the menu has gone, and the menu is opened again.
 bool ChooseFromTrayMenu(const Driver& d, char letter, UINT command,
                         const std::function<void(HMENU)>& inspect = nullptr) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         awaited = command;
         awaitedTaken = false;
-        markerTaken = false;
         HMENU menu = OpenTrayMenu(d);
         if (menu == nullptr) {
             continue;
@@ -60,8 +57,8 @@ bool ChooseFromTrayMenu(const Driver& d, char letter, UINT command,
         }
         ::PostMessageA(ShownWindow("#32768"), WM_CHAR, static_cast<WPARAM>(letter), 0);
         WaitUntil([] { return ShownWindow("#32768") == nullptr; });
-        ::PostMessageA(d.window, kMarker, 0, 0);
-        if (WaitUntil([] { return awaitedTaken || markerTaken; }) && awaitedTaken) {
+        PostedMessagesHandled(d);
+        if (awaitedTaken) {
             return true;
         }
     }
@@ -80,7 +77,6 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
     harness.watch = [&](HWND window, UINT message, WPARAM wParam) {
         iconAtTheEnd = message == WM_NCDESTROY ? TrayIconShown(window) : iconAtTheEnd;
         awaitedTaken = awaitedTaken || (message == WM_COMMAND && LOWORD(wParam) == awaited);
-        markerTaken = markerTaken || message == kMarker;
     };
     const INT_PTR result = RunSettled(harness, [&](Driver& d) {
         d.Type(IDC_MESSAGE, "hello there");
