@@ -6,6 +6,8 @@
 # Arguments, if any, pick the cases whose names contain one of them.
 # Prints one line per case and a last line `N passed, N failed`.
 import os
+from itertools import accumulate
+from operator import xor
 import shutil
 import socket
 import subprocess
@@ -116,42 +118,29 @@ def read(probe_output):
     return probe_output.encode("latin-1").decode(CODE_PAGE)
 
 
-def encoded(text):
-    # As the program puts a value into the request.
-    return "".join(chr(b) if chr(b).isascii() and (chr(b).isalnum() or b == 0x5F)
-                   else "+" if b == 0x20 else f"%{b:02X}" for b in text.encode(CODE_PAGE))
-
-
-def request_of(user, password, message):
-    return (f"GET /wrenquil/index.php?usr={encoded(user)}&pwd={encoded(password)}&mob=07700"
-            f"&txt={encoded(message)} HTTP/1.0Accept: */*User-Agent: WrenquilHost: "
-            f"localhost:{GATEWAY_PORT}")
-
-
-def send_and_wait(expected):
+def send_and_see(user, password, message):
+    # Sends to 07700, and sees the request as the gateway echoes it: each value as the program
+    # encodes it.
+    def encoded(text):
+        return "".join(chr(b) if chr(b).isascii() and (chr(b).isalnum() or b == 0x5F) else
+                       "+" if b == 0x20 else f"%{b:02X}" for b in text.encode(CODE_PAGE or "ascii"))
     probe("click", "IDC_SEND")
-    probe("wait-status", "0", expected, "15")
-
-
-def scrambled(password):
-    # The stored form of a password: each byte XOR the one stored before it, from 0xA7.
-    out, previous = [], 0xA7
-    for b in password.encode(CODE_PAGE):
-        previous ^= b
-        out.append(previous)
-    return bytes(out)
+    probe("wait-status", "0", f"GET /wrenquil/index.php?usr={encoded(user)}&pwd="
+          f"{encoded(password)}&mob=07700&txt={encoded(message)} HTTP/1.0Accept: */*"
+          f"User-Agent: WrenquilHost: localhost:{GATEWAY_PORT}", "15")
 
 
 @text_case("the code page's text from the Login dialog and Preferences to the gateway and back")
 def text_in_the_code_page():
     user, password, message, letter, _ = TEXTS[CODE_PAGE]
+    logged_in = f'User "{user}" logged in, to logoff choose Message->Logoff'
     set_gateway_scenario("echo")
     try:
         with RunningProgram(DEMO_EXE) as program:
             probe("login", user, password)
             probe("set-text", "IDC_MESSAGE", message)
             probe("set-text", "IDC_MOBILE", "07700")
-            send_and_wait(request_of(user, password, message))
+            send_and_see(user, password, message)
             # Every length is in bytes: a character may take two.
             whole = 160 // len(letter.encode(CODE_PAGE))
             for text, counter in ((letter * whole, "160 characters / 1 message"),
@@ -165,21 +154,20 @@ def text_in_the_code_page():
                               ("IDC_PREF_PHONE", "07700")):
                 probe("dialog-text", "Preferences", box, text)
             probe("dialog-click", "Preferences", "IDOK")
-            poll(lambda: read(probe("status", "0")),
-                 f'User "{user}" logged in, to logoff choose Message->Logoff', 5, "status")
+            poll(lambda: read(probe("status", "0")), logged_in, 5, "status")
             program.close()
         stored = {name: text.encode("latin-1").decode(OEM_CODE_PAGE[CODE_PAGE])
                   for name, text in registry_values(SECTION).items()}
+        # The password scrambled: each byte XOR the one stored before it, from 0xA7.
+        scrambled = bytes(accumulate(password.encode(CODE_PAGE), xor, initial=0xA7))[1:]
         expect_equal((stored.get("User"), stored.get("Phone"), stored.get("Passwd")),
-                     (user, "07700", scrambled(password).hex().upper()),
-                     "User, Phone and Passwd stored")
+                     (user, "07700", scrambled.hex().upper()), "User, Phone and Passwd stored")
         # Logged on with what was stored: typed now, as an input method gives characters.
         with RunningProgram(DEMO_EXE) as program:
-            poll(lambda: read(probe("status", "0")),
-                 f'User "{user}" logged in, to logoff choose Message->Logoff', 5, "auto logon")
+            poll(lambda: read(probe("status", "0")), logged_in, 5, "auto logon")
             probe("type", message)
             poll(lambda: read(probe("text", "IDC_MESSAGE")), message, 5, "typed message")
-            send_and_wait(request_of(user, password, message))
+            send_and_see(user, password, message)
             # A letter no code page here has: refused, nothing sent, and the message kept.
             probe("set-text", "IDC_MESSAGE", "")
             probe("type", "Łódź")
@@ -242,10 +230,7 @@ def send_through_proxy():
                 probe("login", "ann", "pw")
                 probe("set-text", "IDC_MESSAGE", "via the proxy")
                 probe("set-text", "IDC_MOBILE", "07700")
-                probe("click", "IDC_SEND")
-                probe("wait-status", "0", "GET /wrenquil/index.php?usr=ann&pwd=pw&mob=07700&txt=via+"
-                      f"the+proxy HTTP/1.0Accept: */*User-Agent: WrenquilHost: localhost:{GATEWAY_PORT}",
-                      "15")
+                send_and_see("ann", "pw", "via the proxy")
                 program.close()
             expect_equal(f"CONNECT localhost:{GATEWAY_PORT}" in log.read_text(), True,
                          "the request passed through the proxy")

@@ -74,9 +74,9 @@ bool DoubleClickTrayIcon() {
            ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
 }
 
-// Input in order with the clicks and keys after it.
-static void MoveMouseTo(int x, int y) {
-    ::mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
+// Input in order with the clicks and keys after it; with `buttons`, a press or release there.
+static void MoveMouseTo(int x, int y, DWORD buttons = 0) {
+    ::mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons,
                   static_cast<DWORD>(x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1)),
                   static_cast<DWORD>(y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1)), 0, 0);
 }
@@ -88,13 +88,6 @@ std::string TrayIconTip() {
     }
     RECT rect{};
     ::GetWindowRect(icon, &rect);
-    // Over everything while the pointer rests on it, and no longer: grown with the icons other
-    // tests left, the tray could take later tests' clicks.
-    HWND tray = ::GetAncestor(icon, GA_ROOT);
-    const auto raise = [&](HWND where) {
-        ::SetWindowPos(tray, where, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    };
-    raise(HWND_TOPMOST);
     // Onto the icon from elsewhere, as the mouse moves: a pointer already there would rest
     // without a move, and a second warp of the pointer may be undone by the first's late event.
     // A move the tray takes before its icon is ready to show the tip is lost: moved again.
@@ -118,7 +111,6 @@ std::string TrayIconTip() {
             },
             2000);
     }
-    raise(HWND_NOTOPMOST);
     return tip;
 }
 
@@ -137,9 +129,8 @@ HWND ShownWindow(const char* windowClass) {
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, MOUSEEVENTF_LEFTDOWN);
+    MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, MOUSEEVENTF_LEFTUP);
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {

@@ -40,21 +40,15 @@ public:
 
 private:
     DriverThread() {
-        std::thread([this] { Serve(); }).detach();
-    }
-    void Serve() {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
+        std::thread([this] {
+            for (std::unique_lock<std::mutex> lock(mutex_);; done_ = true, changed_.notify_all()) {
                 changed_.wait(lock, [&] { return static_cast<bool>(job_); });
-                job.swap(job_);
+                const std::function<void()> job = std::exchange(job_, nullptr);
+                lock.unlock();
+                job();
+                lock.lock();
             }
-            job();
-            const std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-            changed_.notify_all();
-        }
+        }).detach();
     }
 
     std::mutex mutex_;
@@ -111,10 +105,12 @@ void Driver::Type(int id, const std::string& text) const {
 
 HWND Driver::WaitForDialog(const char* caption) {
     HWND found = nullptr;
-    WaitUntil([&] {
-        found = ::FindWindowA("#32770", caption);
-        return found != nullptr && ::IsWindowVisible(found);
-    });
+    if (!WaitUntil([&] {
+            found = ::FindWindowA("#32770", caption);
+            return found != nullptr && ::IsWindowVisible(found);
+        })) {
+        ADD_FAILURE() << "no dialog \"" << caption << "\" came";
+    }
     return found;
 }
 

@@ -48,7 +48,8 @@ public:
     void Type(int id, const std::string& text) const;
     // Posted, so a command that opens a modal dialog does not hold up the driver.
     void Command(int id) const { ::PostMessageA(window, WM_COMMAND, id, 0); }
-    // A dialog or message box of this process with the given caption, once it is shown.
+    // A dialog or message box of this process with the given caption, once it is shown; a
+    // failure when none comes.
     static HWND WaitForDialog(const char* caption);
     // The text of a message box.
     static std::string BoxText(HWND box) { return DialogItemText(box, 0xFFFF); }

@@ -7,7 +7,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -28,11 +30,10 @@ void Toggle(HWND dialog, int id) {
 
 // How many of the name, password and number boxes are enabled.
 int EditsEnabled(HWND dialog) {
-    int enabled = 0;
-    for (const int id : {IDC_PREF_USERNAME, IDC_PREF_PASSWORD, IDC_PREF_PHONE}) {
-        enabled += ::IsWindowEnabled(::GetDlgItem(dialog, id)) ? 1 : 0;
-    }
-    return enabled;
+    const int boxes[] = {IDC_PREF_USERNAME, IDC_PREF_PASSWORD, IDC_PREF_PHONE};
+    return static_cast<int>(std::count_if(std::begin(boxes), std::end(boxes), [&](int id) {
+        return ::IsWindowEnabled(::GetDlgItem(dialog, id));
+    }));
 }
 
 // The "HotKey" DWORD as stored; 1 when there is none.
@@ -49,7 +50,6 @@ void Close(Driver& d, HWND dialog, int button, const char* error = nullptr) {
     Driver::Click(dialog, button);
     if (error != nullptr) {
         HWND box = d.WaitForDialog("Error");
-        ASSERT_NE(box, nullptr) << error;
         EXPECT_EQ(Driver::BoxText(box), error);
         Driver::Click(box, IDOK);
     }
@@ -63,7 +63,6 @@ TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAcce
     harness.Run([&](Driver& d) {
         d.Command(ID_MESSAGE_LOGIN);
         HWND login = d.WaitForDialog("Login");
-        ASSERT_NE(login, nullptr);
         ::SetDlgItemTextA(login, IDC_PASSWORD, "typed");
         Driver::Click(login, IDOK);
         ASSERT_TRUE(WaitUntil([&] { return d.Status(0) == LoggedInStatusText("stored"); }));
@@ -71,7 +70,6 @@ TEST(Preferences, OpensWithStoredValuesAndNeverTouchesThePasswordInUseUnlessAcce
         for (const int button : {IDCANCEL, IDOK}) {
             d.Command(button == IDOK ? ID_TRAY_PREFERENCES : ID_OPTIONS_PREFERENCES);
             HWND dialog = d.WaitForDialog("Preferences");
-            ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(Driver::DialogItemText(dialog, IDC_PREF_USERNAME) + " " +
                           Driver::DialogItemText(dialog, IDC_PREF_PASSWORD) + " " +
                           Driver::DialogItemText(dialog, IDC_PREF_PHONE),
@@ -112,7 +110,6 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
         for (const auto& step : steps) {
             d.Command(ID_OPTIONS_PREFERENCES);
             HWND dialog = d.WaitForDialog("Preferences");
-            ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0),
                       inForce);
             inForce = step.scrollLockHeld ? VK_SCROLL : kCtrlAltA;
