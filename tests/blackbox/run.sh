@@ -10,7 +10,7 @@ repo=$(cd "$here/../.." && pwd)
 trap 'rm -rf "$repo/build/blackbox"' EXIT
 status=0
 for locale in "" ru_RU.UTF-8 ja_JP.UTF-8; do
-  (if [ -n "$locale" ]; then export LC_ALL=$locale; fi
+  (export LC_ALL=${locale:-${LC_ALL:-}}
    "$repo/scripts/wine-env.sh" --display --gateway --own-prefix "blackbox${locale:+-${locale%%_*}}" \
      python3 "$here/run_blackbox.py" "$@") || status=1
 done

@@ -130,9 +130,10 @@ def send_and_see(user, password, message):
           f"User-Agent: WrenquilHost: localhost:{GATEWAY_PORT}", "15")
 
 
-@text_case("the code page's text from the Login dialog and Preferences to the gateway and back")
+@text_case("the code page's text from the Login dialog and Preferences to the gateway and back, "
+           "and in the program file's name")
 def text_in_the_code_page():
-    user, password, message, letter, _ = TEXTS[CODE_PAGE]
+    user, password, message, letter, name = TEXTS[CODE_PAGE]
     logged_in = f'User "{user}" logged in, to logoff choose Message->Logoff'
     set_gateway_scenario("echo")
     try:
@@ -186,20 +187,15 @@ def text_in_the_code_page():
                 expect_equal(read(probe("text", "IDC_MOBILE")), "０７７００ ９００ １２３",
                              "the pasted number")
             program.close()
+        # The settings' key is the program file's name, which no trail byte cuts.
+        COPIES.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(DEMO_EXE, COPIES / f"{name}.exe")
+        with RunningProgram(COPIES / f"{name}.exe") as program:
+            program.close()
+        code, _, _ = wine("reg", "query", COMPANY_KEY + "\\" + name + r"\Preferences")
+        expect_equal(code, 0, f"the key {name}\\Preferences")
     finally:
         set_gateway_scenario("ok")
-
-
-# The settings' key is the program file's name, which no trail byte cuts.
-@text_case("the code page's program name names the settings")
-def program_name_in_the_code_page():
-    name = TEXTS[CODE_PAGE][4]
-    COPIES.mkdir(parents=True, exist_ok=True)
-    shutil.copyfile(DEMO_EXE, COPIES / f"{name}.exe")
-    with RunningProgram(COPIES / f"{name}.exe") as program:
-        program.close()
-    code, _, _ = wine("reg", "query", COMPANY_KEY + "\\" + name + r"\Preferences")
-    expect_equal(code, 0, f"the key {name}\\Preferences")
 
 
 INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"

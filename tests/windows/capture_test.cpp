@@ -38,7 +38,7 @@ protected:
         ASSERT_TRUE(HotKeyFree(0, VK_SCROLL) && HotKeyFree(MOD_CONTROL | MOD_ALT, 'A'))
             << "Scroll Lock or Ctrl+Alt+A is held by a registration left behind; pressing it "
                "could crash Wine's server";
-        ASSERT_TRUE(PressKeysUntil({VK_SCROLL}, [] { return !ScrollLockLit(); }));
+        ASSERT_TRUE(PressKeysInUntil(nullptr, 0, {VK_SCROLL}, [] { return !ScrollLockLit(); }));
     }
 
     // Hides the window and puts notepad in front with `selection` selected.

@@ -46,9 +46,6 @@ void PressKeys(std::initializer_list<BYTE> keys);
 // null) the focus before each try.
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done);
-inline bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
-    return PressKeysInUntil(nullptr, 0, keys, done);
-}
 // Puts the caret at the start of the window's box `id`, which must have the focus, and presses
 // End: input is taken in order, so once the caret is seen at the end, everything typed or
 // clicked before has been handled, and so have the messages it gave rise to.

@@ -3,7 +3,6 @@
 #include "gateway_fixture.h"
 #include "main_window_harness.h"
 #include "res/resource.h"
-#include "tests/support/case_name.h"
 
 #include <commctrl.h>
 
@@ -114,7 +113,8 @@ TEST_P(MainWindowBusyTest, InputMadeDuringASendStartsNoSecondOne) {
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MainWindowBusyTest, testing::ValuesIn(kBusyCases), CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, MainWindowBusyTest, testing::ValuesIn(kBusyCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace wrenquil

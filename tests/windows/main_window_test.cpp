@@ -26,7 +26,7 @@ std::string TypedIntoLogin(HWND login) {
     };
     const std::string before = boxes();
     BringToFront(login);
-    PressKeysUntil({'B'}, [&] { return boxes() != before; });
+    PressKeysInUntil(nullptr, 0, {'B'}, [&] { return boxes() != before; });
     return boxes();
 }
 
@@ -200,7 +200,7 @@ TEST(MainWindow, TheNumberBoxTakesFifteenCharactersTypedOrPasted) {
             d.Type(IDC_MOBILE, c.before);
             ::SendMessageA(box, EM_SETSEL, c.selectionStart, c.selectionEnd);
             ASSERT_TRUE(drive::SetClipboardText(c.clipboard));
-            PressKeysUntil({c.modifier, c.key}, [&] {
+            PressKeysInUntil(nullptr, 0, {c.modifier, c.key}, [&] {
                 return c.after ? d.Text(IDC_MOBILE) == c.after : !ShownBalloon().empty();
             });
             EXPECT_EQ(d.Text(IDC_MOBILE), c.after ? c.after : c.before) << c.clipboard;

@@ -162,12 +162,10 @@ TEST(Tray, AlwaysShowIconKeepsTheIconBesideTheShownWindow) {
 // While no shell takes icons (at log-on, before it has started), hiding minimises the window
 // instead, so it stays on the task bar; once the shell is there, hiding goes to the tray again.
 TEST(Tray, WithoutAShellHidingLeavesTheWindowOnTheTaskBar) {
-    // Found before the shell's own window, it refuses every icon, as no shell would take one.
-    const auto refuse = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        return message == WM_COPYDATA ? FALSE : ::DefWindowProcA(window, message, wParam, lParam);
-    };
+    // Found before the shell's own window, it refuses every icon (WM_COPYDATA gives FALSE), as
+    // no shell would take one.
     WNDCLASSA noShell{};
-    noShell.lpfnWndProc = refuse;
+    noShell.lpfnWndProc = ::DefWindowProcA;
     noShell.lpszClassName = "Shell_TrayWnd";
     ::RegisterClassA(&noShell);
     HWND shell = ::CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,

@@ -2,7 +2,6 @@
 // (started by scripts/wine-env.sh --gateway; skipped without it).
 #include "framework/internet_error_text.h"
 #include "gateway/wininet_transport.h"
-#include "tests/support/case_name.h"
 #include "tests/windows/gateway_fixture.h"
 
 #include <gtest/gtest.h>
@@ -107,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "/" + std::string(2083, 'a')},
         FetchCase{"too_long_query_never_sent", "ok", Kind::UrlRejected, "", Where::kGateway, 0,
                   "/wrenquil/index.php?txt=" + std::string(3000, 'a')}),
-    CaseName());
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace wrenquil
