@@ -17,10 +17,10 @@
 
 namespace {
 
-constexpr char kHeaders[] = "Accept: */*\r\nUser-Agent: Wrenquil\r\n";
-constexpr DWORD kFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                         INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
-static_assert(kFlags == 0x84A00000);
+constexpr char HEADERS[] = "Accept: */*\r\nUser-Agent: Wrenquil\r\n";
+constexpr DWORD FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
+                        INTERNET_FLAG_NO_AUTO_REDIRECT;
+static_assert(FLAGS == 0x84A00000);
 
 bool Failed(const char* call) {
     std::fprintf(stderr, "bare_wininet: %s failed: %lu\n", call, ::GetLastError());
@@ -34,10 +34,10 @@ bool Fetch(const std::string& host, INTERNET_PORT port, const std::string& objec
     HINTERNET connection = ::InternetConnectA(session, host.c_str(), port, nullptr, nullptr,
                                               INTERNET_SERVICE_HTTP, 0, 0);
     HINTERNET request = ::HttpOpenRequestA(connection, "GET", object.c_str(), "HTTP/1.0", nullptr,
-                                           nullptr, kFlags, 0);
+                                           nullptr, FLAGS, 0);
     bool ok = request != nullptr || Failed("opening the request");
     if (ok) {
-        ::HttpAddRequestHeadersA(request, kHeaders, static_cast<DWORD>(std::strlen(kHeaders)),
+        ::HttpAddRequestHeadersA(request, HEADERS, static_cast<DWORD>(std::strlen(HEADERS)),
                                  HTTP_ADDREQ_FLAG_ADD_IF_NEW);
         ok = ::HttpSendRequestA(request, nullptr, 0, nullptr, 0) || Failed("HttpSendRequestA");
     }

@@ -13,10 +13,10 @@ MessageCount CountMessages(int length) {
     if (length <= 0) {
         return {0, "messages"};
     }
-    if (length <= kSingleMessageLength) {
+    if (length <= SINGLE_MESSAGE_LENGTH) {
         return {1, "message"};
     }
-    return {(length + kConcatenatedPartLength - 1) / kConcatenatedPartLength, "messages"};
+    return {(length + CONCATENATED_PART_LENGTH - 1) / CONCATENATED_PART_LENGTH, "messages"};
 }
 
 std::string CounterText(int length, MessageCount count) {
@@ -26,7 +26,7 @@ std::string CounterText(int length, MessageCount count) {
 }
 
 std::vector<std::string> WidestCounterTexts() {
-    const std::string longest = CounterText(kMessageBoxLimit, CountMessages(kMessageBoxLimit));
+    const std::string longest = CounterText(MESSAGE_BOX_LIMIT, CountMessages(MESSAGE_BOX_LIMIT));
     std::vector<std::string> texts;
     for (char digit = '0'; digit <= '9'; ++digit) {
         std::string text = longest;
@@ -48,7 +48,7 @@ void SetSendEnabled(MainWindow& window, bool enabled) {
 namespace {
 
 void ShowCounter(MainWindow& window, int messageLength) {
-    window.SetStatusText(kCounterStatusPart,
+    window.SetStatusText(COUNTER_STATUS_PART,
                          CounterText(messageLength, CountMessages(messageLength)));
 }
 

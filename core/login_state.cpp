@@ -16,7 +16,7 @@ bool HasCredentials(const LoginState& state) {
 void ShowLoggedIn(const LoginState& state, MainWindow& window) {
     window.EnableMessageMenuItem(ID_MESSAGE_LOGIN, false);
     window.EnableMessageMenuItem(ID_MESSAGE_LOGOFF, true);
-    window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+    window.SetStatusText(LOGIN_STATUS_PART, LoggedInStatusText(state.userName));
 }
 
 // Send on when a message and a number wait for the user just logged in; left as it is else.
@@ -30,7 +30,7 @@ void ShowLoggedOut(MainWindow& window) {
     SetSendEnabled(window, false);
     window.EnableMessageMenuItem(ID_MESSAGE_LOGIN, true);
     window.EnableMessageMenuItem(ID_MESSAGE_LOGOFF, false);
-    window.SetStatusText(kLoginStatusPart, kLoggedOutText);
+    window.SetStatusText(LOGIN_STATUS_PART, LOGGED_OUT_TEXT);
 }
 
 } // namespace

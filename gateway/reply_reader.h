@@ -19,7 +19,7 @@ public:
 
 class ReplyLineReader {
 public:
-    static constexpr std::size_t kBufferSize = 4096;
+    static constexpr std::size_t BUFFER_SIZE = 4096;
 
     explicit ReplyLineReader(ByteSource& source) : source_(source) {}
 
@@ -30,7 +30,7 @@ private:
     bool Refill();
 
     ByteSource& source_;
-    std::array<char, kBufferSize> buffer_{};
+    std::array<char, BUFFER_SIZE> buffer_{};
     std::size_t position_ = 0;
     std::size_t end_ = 0;
     bool finished_ = false;

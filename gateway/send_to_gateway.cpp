@@ -26,7 +26,7 @@ void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& tran
     const std::unique_ptr<GatewaySession> session = transport.OpenSession(errorText);
     if (!session) {
         // Nothing is touched yet: the Send button stays as it is.
-        window.SetStatusText(kLoginStatusPart, kFailurePrefix + errorText);
+        window.SetStatusText(LOGIN_STATUS_PART, FAILURE_PREFIX + errorText);
         return;
     }
     state.mobileNumber = *mobileText;
@@ -35,7 +35,7 @@ void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& tran
 
     // The menu's Send as well: one chosen from input made during the send must not send again.
     SetSendEnabled(window, false);
-    window.SetStatusText(kLoginStatusPart, kConnectingText);
+    window.SetStatusText(LOGIN_STATUS_PART, CONNECTING_TEXT);
     const FetchOutcome outcome = session->Fetch(url);
     std::string statusText;
     switch (outcome.kind) {
@@ -43,14 +43,14 @@ void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& tran
         statusText = InterpretGatewayReply(outcome.text);
         break;
     case FetchOutcome::Kind::UrlRejected:
-        window.ShowMessage(kUrlRejectedText, "Error");
-        statusText = kUrlRejectedText;
+        window.ShowMessage(URL_REJECTED_TEXT, "Error");
+        statusText = URL_REJECTED_TEXT;
         break;
     case FetchOutcome::Kind::Failed:
-        statusText = kFailurePrefix + outcome.text;
+        statusText = FAILURE_PREFIX + outcome.text;
         break;
     }
-    window.SetStatusText(kLoginStatusPart, statusText);
+    window.SetStatusText(LOGIN_STATUS_PART, statusText);
     window.HandleInputMadeWhileBusy();
     SetSendEnabled(window, true);
     window.FocusMessageBox();

@@ -9,15 +9,15 @@
 namespace wrenquil {
 namespace {
 
-constexpr char kAgent[] = "Wrenquil";
-constexpr char kRequestHeaders[] = "Accept: */*\r\nUser-Agent: Wrenquil\r\n";
-constexpr DWORD kConnectTimeoutMs = 5000;
-constexpr DWORD kConnectRetries = 1;
+constexpr char AGENT[] = "Wrenquil";
+constexpr char REQUEST_HEADERS[] = "Accept: */*\r\nUser-Agent: Wrenquil\r\n";
+constexpr DWORD CONNECT_TIMEOUT_MS = 5000;
+constexpr DWORD CONNECT_RETRIES = 1;
 // Always fetched afresh and never cached; a redirect's own body is the reply. Certificate
 // errors are never ignored.
-constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+constexpr DWORD REQUEST_FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                                 INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT;
-static_assert(kRequestFlags == 0x84A00000);
+static_assert(REQUEST_FLAGS == 0x84A00000);
 
 // The request's body as the reply reader takes it.
 class RequestBody final : public ByteSource {
@@ -36,7 +36,7 @@ class WinInetSession final : public GatewaySession {
 public:
     WinInetSession(std::uint32_t sendTimeoutMs, std::uint32_t receiveTimeoutMs,
                    std::chrono::milliseconds replyDeadline)
-        : session_(kAgent), sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs),
+        : session_(AGENT), sendTimeoutMs_(sendTimeoutMs), receiveTimeoutMs_(receiveTimeoutMs),
           replyDeadline_(replyDeadline) {}
 
     FetchOutcome Fetch(const std::string& url) override;
@@ -57,19 +57,19 @@ FetchOutcome WinInetSession::Fetch(const std::string& url) {
     }
     try {
         const auto connection = session_.GetHttpConnection(host, port);
-        connection->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
-        connection->SetOption(INTERNET_OPTION_CONNECT_RETRIES, kConnectRetries);
+        connection->SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, CONNECT_TIMEOUT_MS);
+        connection->SetOption(INTERNET_OPTION_CONNECT_RETRIES, CONNECT_RETRIES);
         // On the connection, not the session: Wine ignores them there.
         connection->SetOption(INTERNET_OPTION_SEND_TIMEOUT, sendTimeoutMs_);
         connection->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, receiveTimeoutMs_);
         // Declared after the connection, so the request's handle is closed first.
-        const auto request = connection->OpenRequest("GET", object, "HTTP/1.0", kRequestFlags);
-        request->AddRequestHeaders(kRequestHeaders, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        const auto request = connection->OpenRequest("GET", object, "HTTP/1.0", REQUEST_FLAGS);
+        request->AddRequestHeaders(REQUEST_HEADERS, HTTP_ADDREQ_FLAG_ADD_IF_NEW);
         request->LimitBody(std::chrono::steady_clock::now() + replyDeadline_, receiveTimeoutMs_);
         request->SendRequest();
         RequestBody body(*request);
         const std::string text =
-            ReadReplyText(body, WinInetTransport::kMaxReplyBytes, IsCodePageLeadByte);
+            ReadReplyText(body, WinInetTransport::MAX_REPLY_BYTES, IsCodePageLeadByte);
         // Closed before its body may have ended: whatever else comes is dropped.
         request->Close();
         return {FetchOutcome::Kind::Reply, text};

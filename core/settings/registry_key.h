@@ -18,7 +18,7 @@ public:
     static RegistryKey Open(RegistryApi& registry, RegKey parent, const std::string& path,
                             std::uint32_t access) {
         RegKey handle = 0;
-        const bool opened = registry.OpenKey(parent, path, access, &handle) == kRegSuccess;
+        const bool opened = registry.OpenKey(parent, path, access, &handle) == REG_SUCCESS;
         return opened ? RegistryKey(registry, handle) : RegistryKey();
     }
 
@@ -42,20 +42,20 @@ public:
     // The subkey, made when it is missing; empty on failure.
     RegistryKey Create(const std::string& name, std::uint32_t access) const {
         RegKey handle = 0;
-        const bool made = registry_->CreateKey(handle_, name, access, &handle) == kRegSuccess;
+        const bool made = registry_->CreateKey(handle_, name, access, &handle) == REG_SUCCESS;
         return made ? RegistryKey(*registry_, handle) : RegistryKey();
     }
 
     // A value's bytes, of whatever type; none when it is missing or cannot be read.
     std::optional<std::vector<std::uint8_t>> Bytes(const std::string& name) const {
         std::uint32_t size = 0;
-        if (registry_->QueryValue(handle_, name, nullptr, nullptr, &size) != kRegSuccess) {
+        if (registry_->QueryValue(handle_, name, nullptr, nullptr, &size) != REG_SUCCESS) {
             return std::nullopt;
         }
         std::vector<std::uint8_t> data(size);
         std::uint8_t probe = 0; // a buffer even for an empty value, so the second call reads
         if (registry_->QueryValue(handle_, name, nullptr, size ? data.data() : &probe, &size) !=
-            kRegSuccess) {
+            REG_SUCCESS) {
             return std::nullopt;
         }
         data.resize(std::min<std::size_t>(size, data.size()));
@@ -65,7 +65,7 @@ public:
     std::uint32_t Number(const std::string& name, std::uint32_t fallback) const {
         std::uint8_t data[4] = {};
         std::uint32_t size = sizeof data;
-        if (registry_->QueryValue(handle_, name, nullptr, data, &size) != kRegSuccess) {
+        if (registry_->QueryValue(handle_, name, nullptr, data, &size) != REG_SUCCESS) {
             return fallback;
         }
         return data[0] | data[1] << 8 | data[2] << 16 | std::uint32_t{data[3]} << 24;
@@ -74,7 +74,7 @@ public:
              const std::vector<std::uint8_t>& data) const {
         static const std::uint8_t empty = 0; // RegSetValueExA wants a buffer even for no bytes
         return registry_->SetValue(handle_, name, type, data.empty() ? &empty : data.data(),
-                                   static_cast<std::uint32_t>(data.size())) == kRegSuccess;
+                                   static_cast<std::uint32_t>(data.size())) == REG_SUCCESS;
     }
 
     RegistryApi& Registry() const { return *registry_; }

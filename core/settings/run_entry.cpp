@@ -10,14 +10,14 @@ namespace wrenquil {
 namespace {
 
 // The longest "ExePath" accepted, its terminating zero included.
-constexpr std::uint32_t kExePathCapacity = 255;
+constexpr std::uint32_t EXE_PATH_CAPACITY = 255;
 
 // The two places an entry can be: machine-wide first, the user's own where that fails.
-const std::pair<RegKey, const char*> kRunKeys[] = {{kLocalMachineKey, kMachineRunKey},
-                                                   {kCurrentUserKey, kUserRunKey}};
+const std::pair<RegKey, const char*> RUN_KEYS[] = {{LOCAL_MACHINE_KEY, MACHINE_RUN_KEY},
+                                                   {CURRENT_USER_KEY, USER_RUN_KEY}};
 
 bool IsText(std::uint32_t type) {
-    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+    return type == REG_TYPE_SZ || type == REG_TYPE_EXPAND_SZ || type == REG_TYPE_MULTI_SZ;
 }
 
 // What "ExePath" holds, to be copied into the entry: text as the registry holds it (so no code
@@ -29,20 +29,21 @@ struct RunCommand {
 };
 
 std::optional<RunCommand> ReadRunCommand(RegistryApi& registry) {
-    const RegistryKey key = RegistryKey::Open(registry, kCurrentUserKey, kExePathKey, kKeyRead);
+    const RegistryKey key =
+        RegistryKey::Open(registry, CURRENT_USER_KEY, EXE_PATH_KEY, KEY_ACCESS_READ);
     if (!key) {
         return std::nullopt;
     }
-    // At most kExePathCapacity characters, in UTF-16 when it is text.
-    std::uint8_t data[2 * kExePathCapacity] = {};
+    // At most EXE_PATH_CAPACITY characters, in UTF-16 when it is text.
+    std::uint8_t data[2 * EXE_PATH_CAPACITY] = {};
     std::uint32_t size = sizeof data;
     std::uint32_t type = 0;
-    if (registry.QueryValueAsStored(key.Handle(), kExePathValue, &type, data, &size) !=
-            kRegSuccess ||
-        (!IsText(type) && size > kExePathCapacity)) {
+    if (registry.QueryValueAsStored(key.Handle(), EXE_PATH_VALUE, &type, data, &size) !=
+            REG_SUCCESS ||
+        (!IsText(type) && size > EXE_PATH_CAPACITY)) {
         return std::nullopt;
     }
-    return RunCommand{IsText(type) ? type : kRegSz, IsText(type),
+    return RunCommand{IsText(type) ? type : REG_TYPE_SZ, IsText(type),
                       std::vector<std::uint8_t>(data, data + size)};
 }
 
@@ -53,31 +54,31 @@ RegistryKey OpenRunKey(RegistryApi& registry, const std::pair<RegKey, const char
 
 bool Write(RegistryApi& registry, const std::pair<RegKey, const char*>& place,
            const RunCommand& command) {
-    const RegistryKey run = OpenRunKey(registry, place, kKeyReadSetValue);
+    const RegistryKey run = OpenRunKey(registry, place, KEY_ACCESS_READ_SET_VALUE);
     if (!run) {
         return false;
     }
     if (!command.asStored) {
-        return run.Set(kRunValue, command.type, command.data);
+        return run.Set(RUN_VALUE, command.type, command.data);
     }
-    return registry.SetValueAsStored(run.Handle(), kRunValue, command.type, command.data.data(),
+    return registry.SetValueAsStored(run.Handle(), RUN_VALUE, command.type, command.data.data(),
                                      static_cast<std::uint32_t>(command.data.size())) ==
-           kRegSuccess;
+           REG_SUCCESS;
 }
 
 void Remove(RegistryApi& registry, const std::pair<RegKey, const char*>& place) {
-    if (const RegistryKey run = OpenRunKey(registry, place, kKeyReadSetValue)) {
-        registry.DeleteValue(run.Handle(), kRunValue);
+    if (const RegistryKey run = OpenRunKey(registry, place, KEY_ACCESS_READ_SET_VALUE)) {
+        registry.DeleteValue(run.Handle(), RUN_VALUE);
     }
 }
 
 int EntryCount(RegistryApi& registry) {
     int count = 0;
-    for (const auto& place : kRunKeys) {
-        if (const RegistryKey run = OpenRunKey(registry, place, kKeyRead)) {
+    for (const auto& place : RUN_KEYS) {
+        if (const RegistryKey run = OpenRunKey(registry, place, KEY_ACCESS_READ)) {
             std::uint32_t size = 0;
-            count += registry.QueryValue(run.Handle(), kRunValue, nullptr, nullptr, &size) ==
-                     kRegSuccess;
+            count += registry.QueryValue(run.Handle(), RUN_VALUE, nullptr, nullptr, &size) ==
+                     REG_SUCCESS;
         }
     }
     return count;
@@ -91,7 +92,7 @@ bool ApplyRunAtStartup(RegistryApi& registry, bool runAtStartup) {
     const std::optional<RunCommand> command =
         runAtStartup ? ReadRunCommand(registry) : std::nullopt;
     const std::pair<RegKey, const char*>* written = nullptr;
-    for (const auto& place : kRunKeys) {
+    for (const auto& place : RUN_KEYS) {
         if (command && written == nullptr && Write(registry, place, *command)) {
             written = &place;
         } else {

@@ -6,11 +6,11 @@
 
 namespace wrenquil {
 
-inline constexpr char kExePathKey[] = "Software\\Halvory Limited\\Wrenquil";
-inline constexpr char kExePathValue[] = "ExePath";
-inline constexpr char kMachineRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kUserRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kRunValue[] = "Wrenquil";
+inline constexpr char EXE_PATH_KEY[] = "Software\\Halvory Limited\\Wrenquil";
+inline constexpr char EXE_PATH_VALUE[] = "ExePath";
+inline constexpr char MACHINE_RUN_KEY[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char USER_RUN_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr char RUN_VALUE[] = "Wrenquil";
 
 // Creates the entry, or deletes it, and tells whether one exists afterwards. The entry is
 // machine-wide where that key can be written, and the user's own otherwise, so an ordinary

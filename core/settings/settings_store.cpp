@@ -35,20 +35,21 @@ Bytes BytesIn(const RegistryKey& section, const char* name) {
 } // namespace
 
 RegistryKey SettingsStore::OpenSection() const {
-    RegistryKey key = RegistryKey::Open(registry_, kCurrentUserKey, "software", kKeyReadWrite);
+    RegistryKey key =
+        RegistryKey::Open(registry_, CURRENT_USER_KEY, "software", KEY_ACCESS_READ_WRITE);
     for (const std::string& name :
-         {std::string(kCompanyKey), applicationName_, std::string(kSectionName)}) {
+         {std::string(COMPANY_KEY), applicationName_, std::string(SECTION_NAME)}) {
         if (!key) {
             break;
         }
-        key = key.Create(name, kKeyReadWrite); // the key above is closed at once
+        key = key.Create(name, KEY_ACCESS_READ_WRITE); // the key above is closed at once
     }
     return key;
 }
 
 void SettingsStore::WriteNumber(const char* name, std::uint32_t value) const {
     if (const RegistryKey section = OpenSection()) {
-        section.Set(name, kRegDword,
+        section.Set(name, REG_TYPE_DWORD,
                     {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
                      static_cast<std::uint8_t>(value >> 16),
                      static_cast<std::uint8_t>(value >> 24)});
@@ -57,7 +58,7 @@ void SettingsStore::WriteNumber(const char* name, std::uint32_t value) const {
 
 void SettingsStore::WriteString(const char* name, const std::string& value) const {
     if (const RegistryKey section = OpenSection()) {
-        section.Set(name, kRegSz,
+        section.Set(name, REG_TYPE_SZ,
                     std::vector<std::uint8_t>(value.c_str(), value.c_str() + value.size() + 1));
     }
 }
@@ -101,7 +102,7 @@ void SettingsStore::SaveCredentials(bool autoLogon, const std::string& userName,
                                     const std::string& mobileNumber) const {
     WriteString("User", autoLogon ? userName : "");
     if (const RegistryKey section = OpenSection()) {
-        section.Set("Passwd", kRegBinary,
+        section.Set("Passwd", REG_TYPE_BINARY,
                     autoLogon ? ScramblePassword(password) : std::vector<std::uint8_t>());
     }
     WriteString("Phone", autoLogon ? mobileNumber : "");

@@ -16,8 +16,8 @@ namespace wrenquil {
 struct LoginState;
 struct Preferences;
 
-inline constexpr char kCompanyKey[] = "Halvory Limited";
-inline constexpr char kSectionName[] = "Preferences";
+inline constexpr char COMPANY_KEY[] = "Halvory Limited";
+inline constexpr char SECTION_NAME[] = "Preferences";
 
 // The log-on that Auto Logon keeps: as stored, whatever Auto Logon says now.
 struct StoredLogon {

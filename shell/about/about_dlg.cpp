@@ -34,7 +34,7 @@ BOOL CAboutDlg::OnInitDialog() {
 
 // The box stays open.
 void CAboutDlg::OpenHomePage() {
-    ::ShellExecuteA(nullptr, "open", kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteA(nullptr, "open", HOME_PAGE_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace wrenquil

@@ -7,10 +7,10 @@
 namespace wrenquil {
 namespace {
 
-constexpr COLORREF kLinkColour = RGB(0, 0, 192); // a dark blue
-constexpr UINT_PTR kLinkSubclass = 1;
+constexpr COLORREF LINK_COLOUR = RGB(0, 0, 192); // a dark blue
+constexpr UINT_PTR LINK_SUBCLASS = 1;
 // Marks the statics that are links, for their parent.
-constexpr char kFromStaticProperty[] = "_Hyperlink_From_Static_";
+constexpr char FROM_STATIC_PROPERTY[] = "_Hyperlink_From_Static_";
 
 // What a link keeps from its conversion until it is destroyed.
 struct Link {
@@ -19,7 +19,7 @@ struct Link {
 };
 
 bool IsLink(HWND control) {
-    return ::GetPropA(control, kFromStaticProperty) != nullptr;
+    return ::GetPropA(control, FROM_STATIC_PROPERTY) != nullptr;
 }
 
 void SetFontAndRepaint(HWND control, HFONT font) {
@@ -33,12 +33,12 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CTLCOLORSTATIC:
         if (IsLink(reinterpret_cast<HWND>(lParam))) {
             const LRESULT brush = ::DefSubclassProc(window, message, wParam, lParam);
-            ::SetTextColor(reinterpret_cast<HDC>(wParam), kLinkColour);
+            ::SetTextColor(reinterpret_cast<HDC>(wParam), LINK_COLOUR);
             return brush;
         }
         break;
     case WM_DESTROY:
-        ::RemoveWindowSubclass(window, &ParentProc, kLinkSubclass);
+        ::RemoveWindowSubclass(window, &ParentProc, LINK_SUBCLASS);
         break;
     default:
         break;
@@ -75,8 +75,8 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         break;
     case WM_DESTROY:
         ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(link->originalFont), 0);
-        ::RemovePropA(window, kFromStaticProperty);
-        ::RemoveWindowSubclass(window, &ControlProc, kLinkSubclass);
+        ::RemovePropA(window, FROM_STATIC_PROPERTY);
+        ::RemoveWindowSubclass(window, &ControlProc, LINK_SUBCLASS);
         delete link; // with its underlined font
         break;
     default:
@@ -90,7 +90,7 @@ LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // The parent's subclass is one whatever number of its statics become links.
 BOOL ConvertStaticToHyperlink(HWND control) {
     if (HWND parent = ::GetParent(control); parent != nullptr) {
-        ::SetWindowSubclass(parent, &ParentProc, kLinkSubclass, 0);
+        ::SetWindowSubclass(parent, &ParentProc, LINK_SUBCLASS, 0);
     }
     ::SetWindowLongPtrA(control, GWL_STYLE, ::GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
     const auto font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
@@ -98,12 +98,12 @@ BOOL ConvertStaticToHyperlink(HWND control) {
     ::GetObjectA(font, sizeof description, &description);
     description.lfUnderline = TRUE;
     auto* link = new Link{font, OwnedFont(::CreateFontIndirectA(&description))};
-    if (!::SetWindowSubclass(control, &ControlProc, kLinkSubclass,
+    if (!::SetWindowSubclass(control, &ControlProc, LINK_SUBCLASS,
                              reinterpret_cast<DWORD_PTR>(link))) {
         delete link;
         return TRUE;
     }
-    ::SetPropA(control, kFromStaticProperty, reinterpret_cast<HANDLE>(1));
+    ::SetPropA(control, FROM_STATIC_PROPERTY, reinterpret_cast<HANDLE>(1));
     return TRUE;
 }
 

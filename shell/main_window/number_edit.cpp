@@ -12,9 +12,9 @@ namespace {
 
 using Rows = MessageRows<CNumberEdit>;
 
-constexpr UINT_PTR kBalloonTimer = 0x4E42; // the edit control's own timers use small numbers
-constexpr UINT kBalloonMilliseconds = 10000;
-constexpr int kBalloonWidth = 300; // pixels, so the text wraps
+constexpr UINT_PTR BALLOON_TIMER = 0x4E42; // the edit control's own timers use small numbers
+constexpr UINT BALLOON_MILLISECONDS = 10000;
+constexpr int BALLOON_WIDTH = 300; // pixels, so the text wraps
 
 // The clipboard's text as the box would paste it: the clipboard's own Unicode text, so no
 // code page of the copying program's keyboard stands in between.
@@ -94,7 +94,7 @@ LRESULT CNumberEdit::OnKeyDown(WPARAM key, LPARAM) {
 }
 
 LRESULT CNumberEdit::OnTimer(WPARAM id, LPARAM) {
-    if (id != kBalloonTimer) {
+    if (id != BALLOON_TIMER) {
         return Default();
     }
     HideBalloon();
@@ -116,12 +116,12 @@ void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text)
     HWND dialog = ::GetParent(m_hWnd);
     if (m_balloon == nullptr || !::IsWindow(m_balloon)) {
         m_balloon = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                                     WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP, 0, 0, 0,
-                                     0, dialog, nullptr, nullptr, nullptr);
+                                      WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP, 0, 0,
+                                      0, 0, dialog, nullptr, nullptr, nullptr);
         if (m_balloon == nullptr) {
             return;
         }
-        ::SendMessageA(m_balloon, TTM_SETMAXTIPWIDTH, 0, kBalloonWidth);
+        ::SendMessageA(m_balloon, TTM_SETMAXTIPWIDTH, 0, BALLOON_WIDTH);
     }
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
@@ -137,7 +137,7 @@ void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text)
     ::SendMessageA(m_balloon, TTM_TRACKPOSITION, 0,
                    MAKELPARAM((box.left + box.right) / 2, box.bottom));
     ::SendMessageA(m_balloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-    ::SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, nullptr);
+    ::SetTimer(m_hWnd, BALLOON_TIMER, BALLOON_MILLISECONDS, nullptr);
 }
 
 void CNumberEdit::HideBalloon() {
@@ -148,7 +148,7 @@ void CNumberEdit::HideBalloon() {
         tool.hwnd = ::GetParent(m_hWnd);
         tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
         ::SendMessageA(m_balloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-        ::KillTimer(m_hWnd, kBalloonTimer);
+        ::KillTimer(m_hWnd, BALLOON_TIMER);
     }
 }
 

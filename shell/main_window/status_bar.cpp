@@ -9,8 +9,8 @@
 namespace wrenquil {
 namespace {
 
-constexpr int kStatusBarHeight = 25;
-constexpr double kLoginPartShare = 0.72; // of the window's outer width
+constexpr int STATUS_BAR_HEIGHT = 25;
+constexpr double LOGIN_PART_SHARE = 0.72; // of the window's outer width
 
 // Room for the widest counter the message box can give, in the bar's own font, with the
 // part's borders and a margin of one average character on either side of the text.
@@ -34,18 +34,18 @@ int CounterPartWidth(const CStatusBarCtrl& bar) {
 bool CreateStatusBar(CStatusBarCtrl& bar, CWnd& window) {
     RECT rect;
     ::GetWindowRect(window.m_hWnd, &rect);
-    rect.top = rect.bottom - kStatusBarHeight;
+    rect.top = rect.bottom - STATUS_BAR_HEIGHT;
     if (!bar.Create(WS_CHILD | WS_VISIBLE, rect, &window, IDC_STATUSBAR)) {
         return false;
     }
     // The login part keeps its share of the window unless the counter would be cut off.
     ::GetWindowRect(window.m_hWnd, &rect);
-    const int share = static_cast<int>((rect.right - rect.left) * kLoginPartShare);
+    const int share = static_cast<int>((rect.right - rect.left) * LOGIN_PART_SHARE);
     RECT client;
     ::GetClientRect(bar.m_hWnd, &client);
     const int rightEdges[2] = {
         std::max(0, std::min(share, static_cast<int>(client.right) - CounterPartWidth(bar))), -1};
-    bar.SetMinHeight(kStatusBarHeight);
+    bar.SetMinHeight(STATUS_BAR_HEIGHT);
     bar.SetParts(2, rightEdges);
     return true;
 }

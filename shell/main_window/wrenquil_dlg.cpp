@@ -79,13 +79,13 @@ BOOL CWrenquilDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     trayIcon.emplace(m_hWnd);
     captureHotKey.emplace(m_hWnd);
-    ::SetPropA(m_hWnd, kMainWindowMarker, reinterpret_cast<HANDLE>(1));
+    ::SetPropA(m_hWnd, MAIN_WINDOW_MARKER, reinterpret_cast<HANDLE>(1));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     logo.SetBitmapAtScale(IDB_LOGO);
     if (CreateStatusBar(statusBar, *this)) {
-        controls.SetStatusText(kLoginStatusPart, kNotLoggedInText);
-        controls.SetStatusText(kCounterStatusPart, kMainWindowTitle);
+        controls.SetStatusText(LOGIN_STATUS_PART, NOT_LOGGED_IN_TEXT);
+        controls.SetStatusText(COUNTER_STATUS_PART, MAIN_WINDOW_TITLE);
     } else {
         ::MessageBoxA(m_hWnd, "Status Bar not created!", AfxGetApp()->ApplicationName().c_str(),
                       MB_OK);
@@ -169,7 +169,7 @@ LRESULT CWrenquilDlg::OnHotKey(WPARAM id, LPARAM) {
 
 // The hot key is withdrawn and the icon taken down here, while the window still exists.
 LRESULT CWrenquilDlg::OnDestroy(WPARAM, LPARAM) {
-    ::RemovePropA(m_hWnd, kMainWindowMarker);
+    ::RemovePropA(m_hWnd, MAIN_WINDOW_MARKER);
     captureHotKey.reset();
     trayIcon.reset();
     return 0;

@@ -81,13 +81,14 @@ void CPreferencesDlg::AutoLogonClicked() {
 // refused the key and the previous one stays in force.
 bool CPreferencesDlg::ApplyHotKey(HotKey chosen) {
     const HotKey previous{preferences.HotKeyVirtualKey, preferences.HotKeyModifiers};
-    const HotKey wanted = chosen.virtualKey == 0 && chosen.modifiers == 0 ? kBuiltInHotKey : chosen;
+    const HotKey wanted =
+        chosen.virtualKey == 0 && chosen.modifiers == 0 ? BUILT_IN_HOT_KEY : chosen;
     HotKey inForce = wanted;
     const bool accepted = captureHotKey.Register(wanted);
     if (!accepted) {
         captureHotKey.Register(previous);
         inForce = previous;
-        ::MessageBoxA(m_hWnd, kHotKeyRefusedText, "Error", MB_OK | MB_ICONERROR);
+        ::MessageBoxA(m_hWnd, HOT_KEY_REFUSED_TEXT, "Error", MB_OK | MB_ICONERROR);
     }
     preferences.HotKeyVirtualKey = inForce.virtualKey;
     preferences.HotKeyModifiers = inForce.modifiers;
@@ -136,7 +137,8 @@ void CPreferencesDlg::AcceptPreferences() {
                                  typed.mobileNumber};
 
     if (runEntry != (runAtStartupCheck != 0)) {
-        ::MessageBoxA(m_hWnd, runEntry ? kRunAtStartupRemovalFailedText : kRunAtStartupFailedText,
+        ::MessageBoxA(m_hWnd,
+                      runEntry ? RUN_AT_STARTUP_REMOVAL_FAILED_TEXT : RUN_AT_STARTUP_FAILED_TEXT,
                       "Error", MB_OK | MB_ICONERROR);
     }
     EndDialog(0);

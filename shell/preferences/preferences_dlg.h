@@ -14,11 +14,11 @@ namespace wrenquil {
 struct Preferences;
 class SettingsStore;
 
-inline constexpr char kHotKeyRefusedText[] =
+inline constexpr char HOT_KEY_REFUSED_TEXT[] =
     "The hot key could not be registered. Another program may already be using it.";
-inline constexpr char kRunAtStartupFailedText[] =
+inline constexpr char RUN_AT_STARTUP_FAILED_TEXT[] =
     "Wrenquil could not be set to run at system startup.";
-inline constexpr char kRunAtStartupRemovalFailedText[] =
+inline constexpr char RUN_AT_STARTUP_REMOVAL_FAILED_TEXT[] =
     "Wrenquil could not be removed from system startup.";
 
 class CPreferencesDlg : public CDialog {

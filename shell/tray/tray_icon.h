@@ -6,8 +6,8 @@
 
 namespace wrenquil {
 
-inline constexpr UINT kTrayIconId = 128;
-inline constexpr char kTrayTip[] = "Wrenquil";
+inline constexpr UINT TRAY_ICON_ID = 128;
+inline constexpr char TRAY_TIP[] = "Wrenquil";
 
 class TrayIcon {
 public:

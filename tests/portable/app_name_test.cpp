@@ -11,7 +11,7 @@ namespace {
 // The settings' key follows the program file's name: no directory, no last extension. In the
 // Japanese code page a trail byte may be a backslash ("ソ" is 83 5C) and ends nothing.
 TEST(ApplicationName, IsTheFileNameWithoutItsLastExtension) {
-    const std::string so = kSo;
+    const std::string so = SO;
     const std::pair<std::string, std::string> cases[] = {
         {"C:\\Program Files\\Wrenquil\\Wrenquil.exe", "Wrenquil"},
         {"C:\\Tools\\a.b.exe", "a.b"},

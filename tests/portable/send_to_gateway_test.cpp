@@ -15,7 +15,7 @@ namespace {
 
 // Only letters, digits and "_" are kept, a blank becomes "+", and a text ends at a zero byte.
 TEST(BuildGatewayUrl, PutsFourEncodedValuesInOrder) {
-    const std::string base = std::string("https://") + kGatewayHost + "/wrenquil/index.php";
+    const std::string base = std::string("https://") + GATEWAY_HOST + "/wrenquil/index.php";
     EXPECT_EQ(BuildGatewayUrl("Az09_ b", "p&w=d#%+", "+44 -.~*!/?",
                               std::string("1&txt=x\r\n\x7F\x80\xFF\0y", 14)),
               base + "?usr=Az09_+b&pwd=p%26w%3Dd%23%25%2B&mob=%2B44+%2D%2E%7E%2A%21%2F%3F" +
@@ -46,7 +46,7 @@ TEST(GatewayReply, JoinsTheLinesOfAnyBodyAndReplacesOnlyAMarkerFollowedByText) {
             << piece;
     }
     EXPECT_EQ(InterpretGatewayReply("0|Bad number"), "FAILED. Bad number");
-    EXPECT_EQ(InterpretGatewayReply(std::string("1|") + kSo), std::string("OK. ") + kSo);
+    EXPECT_EQ(InterpretGatewayReply(std::string("1|") + SO), std::string("OK. ") + SO);
     EXPECT_EQ(InterpretGatewayReply("1|0|x"), "OK. 0|x");
     for (const char* reply : {"1|", "0|", "1", "", "2|x", " 1|x"}) {
         EXPECT_EQ(InterpretGatewayReply(reply), reply);
@@ -56,14 +56,13 @@ TEST(GatewayReply, JoinsTheLinesOfAnyBodyAndReplacesOnlyAMarkerFollowedByText) {
 // A body cut short at its limit keeps its bytes as they came, but for a character cut in half.
 // In the Japanese code page "ャ" is 83 83: read from the start, its trail byte is no lead byte.
 TEST(GatewayReply, ACutBodyEndsOnAWholeCharacter) {
-    const std::string body = std::string("1|\x83\x83") + kSo + "\r\n" + kSo;
-    const std::pair<std::size_t, std::string> cases[] = {
-        {3, "1|"},
-        {4, "1|\x83\x83"},
-        {5, "1|\x83\x83"},
-        {6, "1|\x83\x83" + std::string(kSo)},
-        {9, "1|\x83\x83" + std::string(kSo)},
-        {10, "1|\x83\x83" + std::string(kSo) + kSo}};
+    const std::string body = std::string("1|\x83\x83") + SO + "\r\n" + SO;
+    const std::pair<std::size_t, std::string> cases[] = {{3, "1|"},
+                                                         {4, "1|\x83\x83"},
+                                                         {5, "1|\x83\x83"},
+                                                         {6, "1|\x83\x83" + std::string(SO)},
+                                                         {9, "1|\x83\x83" + std::string(SO)},
+                                                         {10, "1|\x83\x83" + std::string(SO) + SO}};
     for (const auto& [limit, text] : cases) {
         ChunkedSource source(body, 2);
         EXPECT_EQ(ReadReplyText(source, limit, Cp932LeadByte), text) << limit;
@@ -74,8 +73,8 @@ TEST(GatewayReply, ACutBodyEndsOnAWholeCharacter) {
 // boxes|status after|Send when the input queued during the send is handled|number in use|Send
 // afterwards|what the gateway was asked".
 TEST(SendToGateway, ShowsProgressThenTheOutcomeAndGivesSendBack) {
-    const std::string rejected = kUrlRejectedText;
-    const std::string fetching = "open, " + std::string(kConnectingText) + " / Send off, ";
+    const std::string rejected = URL_REJECTED_TEXT;
+    const std::string fetching = "open, " + std::string(CONNECTING_TEXT) + " / Send off, ";
     const std::string asked = "|/wrenquil/index.php?usr=ann&pwd=p%26w&mob=%2B44+7&txt=hi";
     using Answer = std::optional<FetchOutcome>; // none: no session opens
     // The message and the number, the box the code page cannot hold, the gateway's answer, and

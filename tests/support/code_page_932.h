@@ -20,6 +20,6 @@ inline std::string FullWidthDigits(const std::string& digits) {
 }
 
 // ソ is 83 5C: its trail byte is a backslash.
-inline constexpr char kSo[] = "\x83\x5C";
+inline constexpr char SO[] = "\x83\x5C";
 
 } // namespace wrenquil

@@ -93,7 +93,7 @@ private:
         ~Session() override { window.shown += "closed"; }
         FetchOutcome Fetch(const std::string& url) override {
             window.shown += window.status[0] + " / Send " + window.Send() + ", ";
-            window.asked = url.substr(GatewayBaseAddress().size() - std::strlen(kGatewayPath));
+            window.asked = url.substr(GatewayBaseAddress().size() - std::strlen(GATEWAY_PATH));
             return *window.fetched;
         }
         FakeMainWindow& window;

@@ -13,7 +13,7 @@
 namespace wrenquil {
 namespace {
 
-constexpr COLORREF kLinkBlue = RGB(0, 0, 192);
+constexpr COLORREF LINK_BLUE = RGB(0, 0, 192);
 
 // What the system opens http addresses with, while the object lives: a command that writes
 // the address it is given into a file, where a browser would show it. (Wine's classes are the
@@ -26,7 +26,7 @@ public:
         file_ = std::string(folder) + "wrenquil-opened.txt";
         ::DeleteFileA(file_.c_str());
         DWORD size = sizeof previous_;
-        ::RegGetValueA(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, RRF_RT_REG_SZ, nullptr, previous_,
+        ::RegGetValueA(HKEY_CLASSES_ROOT, HANDLER_KEY, nullptr, RRF_RT_REG_SZ, nullptr, previous_,
                        &size);
         Set("cmd.exe /c echo %1>\"" + file_ + "\"");
     }
@@ -42,9 +42,9 @@ public:
     }
 
 private:
-    static constexpr char kHandlerKey[] = "http\\shell\\open\\command";
+    static constexpr char HANDLER_KEY[] = "http\\shell\\open\\command";
     static void Set(const std::string& command) {
-        ::RegSetKeyValueA(HKEY_CLASSES_ROOT, kHandlerKey, nullptr, REG_SZ, command.c_str(),
+        ::RegSetKeyValueA(HKEY_CLASSES_ROOT, HANDLER_KEY, nullptr, REG_SZ, command.c_str(),
                           static_cast<DWORD>(command.size() + 1));
     }
     std::string file_;
@@ -95,8 +95,8 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             links[0] = link;
             links[1] = other;
             plainAtDestruction = 0;
-            EXPECT_EQ(TextColourOf(link), kLinkBlue);
-            EXPECT_NE(TextColourOf(other), kLinkBlue) << "other statics keep theirs";
+            EXPECT_EQ(TextColourOf(link), LINK_BLUE);
+            EXPECT_NE(TextColourOf(other), LINK_BLUE) << "other statics keep theirs";
             EXPECT_EQ(CursorSetBy(link), ::LoadCursor(nullptr, IDC_HAND));
 
             // Underlined while the pointer is over it, plain once it leaves, and again when back.
@@ -118,11 +118,11 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             // A click opens the home page in the browser and the box stays open.
             ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-            EXPECT_EQ(browser.Opened(), kHomePageAddress);
+            EXPECT_EQ(browser.Opened(), HOME_PAGE_ADDRESS);
             EXPECT_TRUE(::IsWindow(box));
 
             ConvertStaticToHyperlink(other); // a second link on the same box
-            EXPECT_EQ(TextColourOf(other), kLinkBlue);
+            EXPECT_EQ(TextColourOf(other), LINK_BLUE);
             ::SendMessageA(other, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
             const LRESULT otherUnderlined = ::SendMessageA(other, WM_GETFONT, 0, 0);
             ::SendMessageA(other, WM_MOUSEMOVE, 0, MAKELPARAM(-40, 2));

@@ -12,14 +12,14 @@
 namespace wrenquil {
 namespace {
 
-constexpr char kIconClass[] = "__winex11_tray_icon";
+constexpr char ICON_CLASS[] = "__winex11_tray_icon";
 
 // Without a system tray on the X display, Wine shows icons in a window of its own, one child
 // window per icon; the first shown, or null. (A test that leaves another's icon behind makes
 // the double-click miss ours.)
 HWND ShownTrayIcon() {
     HWND tray = ::FindWindowA(nullptr, "Wine System Tray");
-    for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, kIconClass, nullptr));) {
+    for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, ICON_CLASS, nullptr));) {
         if (::IsWindowVisible(icon)) {
             return icon;
         }
@@ -29,14 +29,14 @@ HWND ShownTrayIcon() {
 
 // The hot keys' messages the window's thread has taken up, and the last of the test's own
 // posted messages it has, noted by hooks on it while RunSettled runs.
-constexpr UINT kTestMessage = WM_APP + 0x3A7;
+constexpr UINT TEST_MESSAGE = WM_APP + 0x3A7;
 std::atomic<int> hotKeysTaken{0};
 std::atomic<WPARAM> testMessagesTaken{0};
 MessageWatch watch; // the harness's, called on the window's thread
 
 void NoteMessage(HWND window, UINT message, WPARAM wParam) {
     hotKeysTaken += message == WM_HOTKEY ? 1 : 0;
-    if (message == kTestMessage) {
+    if (message == TEST_MESSAGE) {
         testMessagesTaken = wParam;
     }
     if (watch) {
@@ -64,7 +64,7 @@ bool NotifyIcon(HWND window, DWORD action) {
     NOTIFYICONDATAA record{};
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
     record.hWnd = window;
-    record.uID = kTrayIconId;
+    record.uID = TRAY_ICON_ID;
     return ::Shell_NotifyIconA(action, &record) != FALSE;
 }
 
@@ -170,9 +170,9 @@ bool InputHandled(const Driver& d, int id) {
 bool HotKeyFree(UINT modifiers, UINT key) {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue the registration belongs to
-    constexpr int kProbeId = 0xBFFF;
-    const bool free = ::RegisterHotKey(nullptr, kProbeId, modifiers, key) != FALSE;
-    return free && ::UnregisterHotKey(nullptr, kProbeId);
+    constexpr int PROBE_ID = 0xBFFF;
+    const bool free = ::RegisterHotKey(nullptr, PROBE_ID, modifiers, key) != FALSE;
+    return free && ::UnregisterHotKey(nullptr, PROBE_ID);
 }
 
 bool BringToFront(HWND window) {
@@ -207,7 +207,7 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
 bool PostedMessagesHandled(const Driver& d) {
     static std::atomic<WPARAM> posted{0};
     const WPARAM mine = ++posted;
-    return ::PostMessageA(d.window, kTestMessage, mine, 0) &&
+    return ::PostMessageA(d.window, TEST_MESSAGE, mine, 0) &&
            WaitUntil([&] { return testMessagesTaken == mine || !::IsWindow(d.window); }) &&
            testMessagesTaken == mine;
 }

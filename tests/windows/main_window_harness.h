@@ -79,20 +79,20 @@ public:
 
     // A value of the settings section, as an earlier run or another program left it.
     void StoreNumber(const char* name, std::uint32_t value) {
-        registry.Put(kSection, name,
-                     {kRegDword,
+        registry.Put(SECTION, name,
+                     {REG_TYPE_DWORD,
                       {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
                        std::uint8_t(value >> 24)}});
     }
     void StoreText(const char* name, const std::string& text) {
-        registry.Put(kSection, name, {kRegSz, {text.c_str(), text.c_str() + text.size() + 1}});
+        registry.Put(SECTION, name, {REG_TYPE_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
     }
     // What the section holds: the value's bytes, none when it is missing.
     std::optional<std::vector<std::uint8_t>> Stored(const char* name) const {
-        const auto value = registry.Get(kSection, name);
+        const auto value = registry.Get(SECTION, name);
         return value ? std::optional(value->second) : std::nullopt;
     }
-    static constexpr char kSection[] = "HKCU\\Software\\Halvory Limited\\Wrenquil\\Preferences";
+    static constexpr char SECTION[] = "HKCU\\Software\\Halvory Limited\\Wrenquil\\Preferences";
 
     MemoryRegistry registry;
     SettingsStore settings{registry, "Wrenquil"};

@@ -51,14 +51,14 @@ TEST_F(MainWindowSendTest, SendsKeepsTheMessageAndGivesItsBoxTheFocus) {
 // The window is busy while it sends; whatever the user does meanwhile waits in its queue. A
 // second Send asked for then must not send again, and what was typed into the message box
 // must reach it.
-enum class Input { kClickSend, kSpace, kMenuSend, kTypeXY };
+enum class Input { CLICK_SEND, SPACE, MENU_SEND, TYPE_XY };
 
 void Make(Input input, Driver& d) {
-    if (input == Input::kClickSend) {
+    if (input == Input::CLICK_SEND) {
         ClickOn(d.Item(IDC_SEND));
-    } else if (input == Input::kSpace) {
+    } else if (input == Input::SPACE) {
         PressKeys({VK_SPACE});
-    } else if (input == Input::kMenuSend) {
+    } else if (input == Input::MENU_SEND) {
         PressKeys({VK_MENU, 'M'});
         PressKeys({'S'});
     } else {
@@ -76,11 +76,11 @@ struct BusyCase {
     friend void PrintTo(const BusyCase& c, std::ostream* os) { *os << c.name; }
 };
 
-const BusyCase kBusyCases[] = {
-    {"second_click", IDC_MESSAGE, Input::kClickSend, Input::kClickSend, "Hi"},
-    {"second_space_on_the_button", IDC_SEND, Input::kSpace, Input::kSpace, "Hi"},
-    {"menu_send_twice", IDC_MESSAGE, Input::kMenuSend, Input::kMenuSend, "Hi"},
-    {"typing_goes_on_in_the_message_box", IDC_MESSAGE, Input::kMenuSend, Input::kTypeXY, "xy"},
+const BusyCase BUSY_CASES[] = {
+    {"second_click", IDC_MESSAGE, Input::CLICK_SEND, Input::CLICK_SEND, "Hi"},
+    {"second_space_on_the_button", IDC_SEND, Input::SPACE, Input::SPACE, "Hi"},
+    {"menu_send_twice", IDC_MESSAGE, Input::MENU_SEND, Input::MENU_SEND, "Hi"},
+    {"typing_goes_on_in_the_message_box", IDC_MESSAGE, Input::MENU_SEND, Input::TYPE_XY, "xy"},
 };
 
 class MainWindowBusyTest : public MainWindowSendTest,
@@ -113,7 +113,7 @@ TEST_P(MainWindowBusyTest, InputMadeDuringASendStartsNoSecondOne) {
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MainWindowBusyTest, testing::ValuesIn(kBusyCases),
+INSTANTIATE_TEST_SUITE_P(Cases, MainWindowBusyTest, testing::ValuesIn(BUSY_CASES),
                          [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace

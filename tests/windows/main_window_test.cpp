@@ -15,7 +15,7 @@
 namespace wrenquil {
 namespace {
 
-const std::string kLoggedOutControls = "Send off/off, Login on, Logoff off";
+const std::string LOGGED_OUT_CONTROLS = "Send off/off, Login on, Logoff off";
 
 // A key typed at once into the Login dialog, as "name/password": a name goes into the name box
 // while there is none yet, not masked into the password box; with a name, the password is typed.
@@ -35,9 +35,9 @@ TEST(MainWindow, StartsEmptyAndFollowsTypingLoginAndLogoff) {
     EXPECT_EQ(
         RunSettled(harness,
                    [&](Driver& d) {
-                       EXPECT_EQ(d.Status(0), kLoggedOutText);
+                       EXPECT_EQ(d.Status(0), LOGGED_OUT_TEXT);
                        EXPECT_EQ(d.Status(1), "0 characters / 0 messages");
-                       EXPECT_EQ(d.Controls(), kLoggedOutControls);
+                       EXPECT_EQ(d.Controls(), LOGGED_OUT_CONTROLS);
                        const auto icon = reinterpret_cast<LRESULT>(::LoadIconA(
                            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)));
                        for (const WPARAM size : {ICON_BIG, ICON_SMALL}) {
@@ -96,8 +96,8 @@ TEST(MainWindow, StartsEmptyAndFollowsTypingLoginAndLogoff) {
                        d.Type(IDC_MOBILE, "");
                        EXPECT_EQ(d.Controls(), "Send off/off, Login off, Logoff on");
                        d.Command(ID_MESSAGE_LOGOFF);
-                       EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
-                       EXPECT_EQ(d.Controls(), kLoggedOutControls);
+                       EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == LOGGED_OUT_TEXT; }));
+                       EXPECT_EQ(d.Controls(), LOGGED_OUT_CONTROLS);
                        d.Command(ID_MESSAGE_LOGIN);
                        login = d.WaitForDialog("Login");
                        EXPECT_EQ(TypedIntoLogin(login), " /b");
@@ -243,7 +243,7 @@ TEST(MainWindow, EscCancelsEveryDialogAndMinimisesTheWindow) {
                                0);
                 EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(dialog); }));
                 EXPECT_TRUE(::IsWindowVisible(d.window));
-                EXPECT_EQ(d.Status(0), kLoggedOutText);
+                EXPECT_EQ(d.Status(0), LOGGED_OUT_TEXT);
             }
         }
         d.Type(IDC_MESSAGE, "keep me");

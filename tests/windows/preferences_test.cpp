@@ -16,7 +16,7 @@
 namespace wrenquil {
 namespace {
 
-constexpr WORD kCtrlAltA = MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_ALT);
+constexpr WORD CTRL_ALT_A = MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_ALT);
 
 bool Checked(HWND dialog, int id) {
     return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -95,8 +95,8 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
             const char* error;
             std::vector<std::uint8_t> stored; // "HotKey": its DWORD's bytes
             bool scrollLockHeld;
-        } steps[] = {{kCtrlAltA, kHotKeyRefusedText, {VK_SCROLL, 0, 0, 0}, true},
-                     {kCtrlAltA, nullptr, {'A', 0, 6, 0}, false},
+        } steps[] = {{CTRL_ALT_A, HOT_KEY_REFUSED_TEXT, {VK_SCROLL, 0, 0, 0}, true},
+                     {CTRL_ALT_A, nullptr, {'A', 0, 6, 0}, false},
                      {0, nullptr, {0, 0, 0, 0}, true}};
         LRESULT inForce = VK_SCROLL;
         for (const auto& step : steps) {
@@ -104,7 +104,7 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
             HWND dialog = d.WaitForDialog("Preferences");
             EXPECT_EQ(::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0),
                       inForce);
-            inForce = step.scrollLockHeld ? VK_SCROLL : kCtrlAltA;
+            inForce = step.scrollLockHeld ? VK_SCROLL : CTRL_ALT_A;
             ::SendMessageA(::GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, step.chosen, 0);
             Close(d, dialog, IDOK, step.error);
             ::DestroyWindow(other); // it takes its key along
@@ -115,12 +115,12 @@ TEST(Preferences, TheHotKeyInForceIsTheOneRegisteredAndStored) {
     });
 }
 
-// The five boxes as ticks, "1" or "0" in the order of `kBoxes`, and the number.
-constexpr int kBoxes[] = {IDC_START_MINIMIZED, IDC_MINIMIZE_TO_TRAY, IDC_ALWAYS_SHOW_ICON,
-                          IDC_RUN_AT_STARTUP, IDC_AUTO_LOGON};
+// The five boxes as ticks, "1" or "0" in the order of `BOXES`, and the number.
+constexpr int BOXES[] = {IDC_START_MINIMIZED, IDC_MINIMIZE_TO_TRAY, IDC_ALWAYS_SHOW_ICON,
+                         IDC_RUN_AT_STARTUP, IDC_AUTO_LOGON};
 std::string Shown(HWND dialog) {
     std::string shown;
-    for (const int id : kBoxes) {
+    for (const int id : BOXES) {
         shown += Checked(dialog, id) ? "1 " : "0 ";
     }
     return shown + Driver::DialogItemText(dialog, IDC_PREF_PHONE);
@@ -144,10 +144,10 @@ TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
         MainWindowHarness harness;
         const char* exePath = *password ? "\"C:\\W q\\Wrenquil.exe\"" : "";
         if (*exePath != '\0') {
-            harness.registry.Put(std::string("HKCU\\") + kExePathKey, kExePathValue,
-                                 {kRegSz, {exePath, exePath + std::strlen(exePath) + 1}});
+            harness.registry.Put(std::string("HKCU\\") + EXE_PATH_KEY, EXE_PATH_VALUE,
+                                 {REG_TYPE_SZ, {exePath, exePath + std::strlen(exePath) + 1}});
         }
-        const char* error = *exePath ? nullptr : kRunAtStartupFailedText;
+        const char* error = *exePath ? nullptr : RUN_AT_STARTUP_FAILED_TEXT;
         const std::string run = *exePath ? "1 " : "0 ";
         harness.Run([&](Driver& d) {
             const auto open = [&] {
@@ -157,7 +157,7 @@ TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
             d.Type(IDC_MESSAGE, "hello");
             d.Type(IDC_MOBILE, "999");
             HWND dialog = open();
-            for (const int id : kBoxes) {
+            for (const int id : BOXES) {
                 Toggle(dialog, id); // Minimize to the System Tray starts ticked
             }
             ::SetDlgItemTextA(dialog, IDC_PREF_USERNAME, "ann");
@@ -166,7 +166,7 @@ TEST(Preferences, EveryBoxIsStoredAndShownAgain) {
             Close(d, dialog, IDOK, error);
             EXPECT_EQ(Stored(harness), "1 0 1 " + run + "1 0790");
             EXPECT_EQ(d.Text(IDC_MOBILE), "0790");
-            EXPECT_EQ(d.Status(0), *password ? LoggedInStatusText("ann") : kLoggedOutText);
+            EXPECT_EQ(d.Status(0), *password ? LoggedInStatusText("ann") : LOGGED_OUT_TEXT);
             EXPECT_EQ(d.Controls(), *password ? "Send on/on, Login off, Logoff on"
                                               : "Send off/off, Login on, Logoff off");
             dialog = open();

@@ -23,13 +23,13 @@ bool Hidden(const Driver& d) {
 // Tells the window of a mouse message on its icon; false when the handler did not return
 // (a menu it opened, say).
 bool Notify(const Driver& d, UINT mouseMessage) {
-    return ::SendMessageTimeoutA(d.window, WM_TRAYNOTIFY, kTrayIconId, mouseMessage, SMTO_NORMAL,
+    return ::SendMessageTimeoutA(d.window, WM_TRAYNOTIFY, TRAY_ICON_ID, mouseMessage, SMTO_NORMAL,
                                  2000, nullptr) != 0;
 }
 
 // The menu a right-click on the icon opens, once it is shown; null while none.
 HMENU OpenTrayMenu(const Driver& d) {
-    ::PostMessageA(d.window, WM_TRAYNOTIFY, kTrayIconId, WM_RBUTTONUP);
+    ::PostMessageA(d.window, WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONUP);
     HWND menu = nullptr;
     WaitUntil([&] { return (menu = ShownWindow("#32768")) != nullptr; });
     return menu ? reinterpret_cast<HMENU>(::SendMessageA(menu, MN_GETHMENU, 0, 0)) : nullptr;
@@ -119,7 +119,7 @@ TEST(Tray, HideRestoreTheTrayMenuAndExit) {
                               loggedIn ? 0u : MF_GRAYED);
                 }));
             if (loggedIn) {
-                EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == kLoggedOutText; }));
+                EXPECT_TRUE(WaitUntil([&] { return d.Status(0) == LOGGED_OUT_TEXT; }));
             }
         }
         HWND login = d.WaitForDialog("Login");

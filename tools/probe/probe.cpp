@@ -25,10 +25,10 @@
 namespace drive {
 namespace {
 
-constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
-constexpr char kLoginTitle[] = "Login";
-constexpr char kDialogClass[] = "#32770";
-constexpr double kDefaultSeconds = 10;
+constexpr char MAIN_WINDOW_TITLE[] = WRENQUIL_MAIN_WINDOW_TITLE;
+constexpr char LOGIN_TITLE[] = "Login";
+constexpr char DIALOG_CLASS[] = "#32770";
+constexpr double DEFAULT_SECONDS = 10;
 
 using Args = std::vector<std::string>;
 
@@ -41,7 +41,7 @@ struct NamedId {
     const char* name;
     int id;
 };
-constexpr NamedId kNamedIds[] = {
+constexpr NamedId NAMED_IDS[] = {
     {"IDOK", IDOK},
     {"IDCANCEL", IDCANCEL},
     {"IDYES", IDYES},
@@ -76,7 +76,7 @@ long ParseInteger(const std::string& text, const char* what) {
 }
 
 int ParseId(const std::string& text) {
-    for (const NamedId& named : kNamedIds) {
+    for (const NamedId& named : NAMED_IDS) {
         if (text == named.name) {
             return named.id;
         }
@@ -86,7 +86,7 @@ int ParseId(const std::string& text) {
 
 double ParseSeconds(const Args& args, std::size_t index) {
     if (index >= args.size()) {
-        return kDefaultSeconds;
+        return DEFAULT_SECONDS;
     }
     char* end = nullptr;
     const double seconds = std::strtod(args[index].c_str(), &end);
@@ -122,7 +122,7 @@ void ReplaceText(HWND edit, const std::string& text) {
 // The program's own top-level dialog with this caption (another program may have one too).
 HWND FindOwnDialog(DWORD processId, const char* caption) {
     HWND dialog = nullptr;
-    while ((dialog = ::FindWindowExA(nullptr, dialog, kDialogClass, caption)) != nullptr) {
+    while ((dialog = ::FindWindowExA(nullptr, dialog, DIALOG_CLASS, caption)) != nullptr) {
         if (ProcessOf(dialog) == processId && ::IsWindowVisible(dialog)) {
             return dialog;
         }
@@ -153,7 +153,7 @@ void WaitWindow(const Args& args) {
         })) {
         const bool hidden = FindMainWindow() != nullptr;
         throw DriveFailure(std::string(hidden ? "the window titled \"" : "no window titled \"") +
-                           kMainWindowTitle + (hidden ? "\" is still hidden" : "\"") + " after " +
+                           MAIN_WINDOW_TITLE + (hidden ? "\" is still hidden" : "\"") + " after " +
                            FormatSeconds(seconds));
     }
 }
@@ -230,14 +230,14 @@ void Login(const Args& args) {
     const DWORD processId = ProcessOf(main);
     ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_MESSAGE_LOGIN, 0), 0);
     HWND dialog = nullptr;
-    if (!PollUntil(kDefaultSeconds,
-                   [&] { return (dialog = FindOwnDialog(processId, kLoginTitle)) != nullptr; })) {
+    if (!PollUntil(DEFAULT_SECONDS,
+                   [&] { return (dialog = FindOwnDialog(processId, LOGIN_TITLE)) != nullptr; })) {
         throw DriveFailure("no Login dialog appeared (already logged in?)");
     }
     ReplaceText(Control(dialog, IDC_USERNAME), args[0]);
     ReplaceText(Control(dialog, IDC_PASSWORD), args[1]);
     ClickButton(dialog, IDOK);
-    if (!PollUntil(kDefaultSeconds, [&] { return !::IsWindow(dialog); })) {
+    if (!PollUntil(DEFAULT_SECONDS, [&] { return !::IsWindow(dialog); })) {
         throw DriveFailure("the Login dialog stayed open (a message box in front of it?)");
     }
 }
@@ -268,7 +268,7 @@ void DialogClick(const Args& args) {
         throw DriveFailure("no window titled \"" + args[0] + "\" with an enabled control " +
                            args[1] + " after " + FormatSeconds(seconds));
     }
-    Send(control, BM_CLICK, 0, 0, std::max(kAnswerMilliseconds, static_cast<UINT>(seconds * 1000)));
+    Send(control, BM_CLICK, 0, 0, std::max(ANSWER_MILLISECONDS, static_cast<UINT>(seconds * 1000)));
 }
 
 // A box of a window titled TITLE, once the window shows it: its text, or (with TEXT) its text
@@ -276,7 +276,7 @@ void DialogClick(const Args& args) {
 void DialogText(const Args& args) {
     const int id = ParseId(args[1]);
     HWND control = nullptr;
-    if (!PollUntil(kDefaultSeconds,
+    if (!PollUntil(DEFAULT_SECONDS,
                    [&] { return (control = FindEnabledControl(args[0], id)) != nullptr; })) {
         throw DriveFailure("no window titled \"" + args[0] + "\" with an enabled control " +
                            args[1]);
@@ -339,7 +339,7 @@ void SetClipboard(const Args& args) {
 // for SECONDS, then the probe ends.
 void Decoy(const Args& args) {
     const double seconds = ParseSeconds(args, 0);
-    HWND decoy = ::CreateWindowExA(0, "STATIC", kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND decoy = ::CreateWindowExA(0, "STATIC", MAIN_WINDOW_TITLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                    0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
     if (decoy == nullptr) {
         throw DriveFailure("cannot make the window");
@@ -369,15 +369,15 @@ struct Subcommand {
     void (*run)(const Args&);
 };
 
-constexpr std::size_t kAnyNumber = SIZE_MAX;
+constexpr std::size_t ANY_NUMBER = SIZE_MAX;
 
-constexpr Subcommand kSubcommands[] = {
+constexpr Subcommand SUBCOMMANDS[] = {
     {"wait-window", "[SECONDS]", 0, 1, WaitWindow},
     {"wait-gone", "[SECONDS]", 0, 1, WaitGone},
     {"status", "PART", 1, 1, Status},
     {"wait-status", "PART TEXT [SECONDS]", 2, 3, WaitStatus},
     {"text", "ID", 1, 1, Text},
-    {"set-text", "ID TEXT", 1, kAnyNumber, SetText},
+    {"set-text", "ID TEXT", 1, ANY_NUMBER, SetText},
     {"enabled", "ID", 1, 1, Enabled},
     {"visible", "", 0, 0, Visible},
     {"iconic", "", 0, 0, Iconic},
@@ -388,19 +388,19 @@ constexpr Subcommand kSubcommands[] = {
     {"paste", "ID", 1, 1, Paste},
     {"login", "USER PASSWORD", 2, 2, Login},
     {"dialog-click", "TITLE ID [SECONDS]", 2, 3, DialogClick},
-    {"dialog-text", "TITLE ID [TEXT]", 2, kAnyNumber, DialogText},
-    {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
-    {"type", "TEXT", 1, kAnyNumber, Type},
+    {"dialog-text", "TITLE ID [TEXT]", 2, ANY_NUMBER, DialogText},
+    {"set-clipboard", "TEXT", 0, ANY_NUMBER, SetClipboard},
+    {"type", "TEXT", 1, ANY_NUMBER, Type},
     {"close", "", 0, 0, Close},
     {"decoy", "[SECONDS]", 0, 1, Decoy},
-    {"bench-startup", "ROUNDS LABEL=EXE...", 2, kAnyNumber, TimeStartup},
-    {"bench-rest", "ROUNDS LABEL=EXE...", 2, kAnyNumber, MeasureRest},
+    {"bench-startup", "ROUNDS LABEL=EXE...", 2, ANY_NUMBER, TimeStartup},
+    {"bench-rest", "ROUNDS LABEL=EXE...", 2, ANY_NUMBER, MeasureRest},
     {"bench-send", "ROUNDS SOAK_ROUNDS SENDS LOG HOST PORT PATH BARE_EXE", 8, 8, TimeSends},
 };
 
 void PrintUsage() {
     std::fprintf(stderr, "usage: wrenquil_probe SUBCOMMAND [ARGUMENT...]\n");
-    for (const Subcommand& subcommand : kSubcommands) {
+    for (const Subcommand& subcommand : SUBCOMMANDS) {
         std::fprintf(stderr, "  %s%s%s\n", subcommand.name, *subcommand.arguments ? " " : "",
                      subcommand.arguments);
     }
@@ -411,7 +411,7 @@ const Subcommand& FindSubcommand(const Args& commandLine) {
     if (commandLine.empty()) {
         throw UsageError("no subcommand");
     }
-    for (const Subcommand& subcommand : kSubcommands) {
+    for (const Subcommand& subcommand : SUBCOMMANDS) {
         if (commandLine[0] == subcommand.name) {
             const std::size_t count = commandLine.size() - 1;
             if (count < subcommand.minArgs || count > subcommand.maxArgs) {

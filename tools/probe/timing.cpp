@@ -16,8 +16,8 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-constexpr double kWaitSeconds = 30; // anything slower than this is broken, not slow
-constexpr DWORD kWaitMs = static_cast<DWORD>(kWaitSeconds * 1000);
+constexpr double WAIT_SECONDS = 30; // anything slower than this is broken, not slow
+constexpr DWORD WAIT_MS = static_cast<DWORD>(WAIT_SECONDS * 1000);
 
 double NowMs() {
     LARGE_INTEGER frequency, now;
@@ -88,7 +88,7 @@ void EachRound(const Args& args,
             const PROCESS_INFORMATION process = Start(exe, "\"" + exe + "\"");
             HWND window = nullptr;
             PollUntil(
-                kWaitSeconds,
+                WAIT_SECONDS,
                 [&] {
                     window = ShownWindowOf(process.dwThreadId);
                     return window != nullptr ||
@@ -100,7 +100,7 @@ void EachRound(const Args& args,
             }
             measure(program.substr(0, equals), process.hProcess, window, NowMs() - started);
             ::PostMessageA(window, WM_CLOSE, 0, 0);
-            if (::WaitForSingleObject(process.hProcess, kWaitMs) != WAIT_OBJECT_0) {
+            if (::WaitForSingleObject(process.hProcess, WAIT_MS) != WAIT_OBJECT_0) {
                 throw DriveFailure(exe + " did not end when its window was closed");
             }
             ::CloseHandle(process.hProcess);
@@ -135,10 +135,10 @@ public:
             [=] { ClickButton(window, IDC_SEND); },
             [=] {
                 if (!PollUntil(
-                        kWaitSeconds, [&] { return ::IsWindowEnabled(send); }, 1)) {
+                        WAIT_SECONDS, [&] { return ::IsWindowEnabled(send); }, 1)) {
                     throw DriveFailure("Send is not enabled again");
                 }
-                Send(window, WM_NULL, 0, 0, kWaitMs);
+                Send(window, WM_NULL, 0, 0, WAIT_MS);
             }};
         const std::string prefix = "WrenquilBench" + std::to_string(::GetCurrentProcessId());
         std::string commandLine = "\"" + args[at + 4] + "\" " + args[at + 1] + " " + args[at + 2] +
@@ -152,7 +152,7 @@ public:
         sides_[1] = {"bare_wininet", bare, [this] { ::SetEvent(events_[0]); },
                      [this, bare] {
                          const HANDLE waits[2] = {events_[1], bare};
-                         if (::WaitForMultipleObjects(2, waits, FALSE, kWaitMs) != WAIT_OBJECT_0) {
+                         if (::WaitForMultipleObjects(2, waits, FALSE, WAIT_MS) != WAIT_OBJECT_0) {
                              throw DriveFailure("bare_wininet failed (see its stderr)");
                          }
                      }};
@@ -183,7 +183,7 @@ public:
         const double started = NowMs();
         sender.trigger();
         while (::GetFileSizeEx(log_, &size) && size.QuadPart <= before.QuadPart) {
-            if (NowMs() > started + kWaitMs) {
+            if (NowMs() > started + WAIT_MS) {
                 throw DriveFailure(std::string("no request from ") + sender.label);
             }
             delay(FALSE, &pause);

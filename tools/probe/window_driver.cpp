@@ -62,7 +62,7 @@ std::string StatusText(HWND dialog, int part) {
     const bool read = memory != nullptr &&
                       ::SendMessageTimeoutA(bar, SB_GETTEXTA, static_cast<WPARAM>(part),
                                             reinterpret_cast<LPARAM>(memory), SMTO_NORMAL,
-                                            kAnswerMilliseconds, &answer) != 0 &&
+                                            ANSWER_MILLISECONDS, &answer) != 0 &&
                       ::ReadProcessMemory(process, memory, text.data(), size, nullptr);
     if (memory != nullptr) {
         ::VirtualFreeEx(process, memory, 0, MEM_RELEASE);

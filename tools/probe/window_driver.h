@@ -15,7 +15,7 @@ struct DriveFailure : std::runtime_error {
 
 // Send blocks the program's window while the gateway answers: a query from another process
 // then waits this long instead of hanging.
-constexpr UINT kAnswerMilliseconds = 2000;
+constexpr UINT ANSWER_MILLISECONDS = 2000;
 
 // Looks at `condition` every `pollMilliseconds` until it holds; false when `seconds` passed.
 template <typename Condition>
@@ -42,7 +42,7 @@ DWORD ProcessOf(HWND window);
 
 // SendMessage that gives up (a DriveFailure) when the window does not answer in time.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-             UINT milliseconds = kAnswerMilliseconds);
+             UINT milliseconds = ANSWER_MILLISECONDS);
 
 // The text of a part of the dialog's status bar, read from another process.
 std::string StatusText(HWND dialog, int part);
