@@ -73,6 +73,9 @@ make_prefix() {
   # Verdana is not installed; DejaVu Sans has the closer metrics. Wine reads the user's
   # LogPixels before the machine's.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d 'DejaVu Sans' /f >>"$log" 2>&1
+  # A program that crashes ends, instead of waiting for ever in Wine's debugger.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+    >>"$log" 2>&1
   if [ -n "${WRENQUIL_LOGPIXELS:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
       /d "$WRENQUIL_LOGPIXELS" /f >>"$log" 2>&1
