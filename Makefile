@@ -2,7 +2,7 @@
 #   make        set up, then build the Windows program (and everything else)
 #   make test   set up, build both presets, run every test: native, under the sanitizers,
 #               and the Windows tests under Wine on a display of their own
-.PHONY: all setup native native-sanitize windows test test-native test-windows test-tools \
+.PHONY: all setup native native-sanitize windows test test-native test-windows \
         test-blackbox test-bench package test-installer demo bench format clean
 
 all: windows
@@ -29,9 +29,6 @@ test-native: native native-sanitize
 test-windows: windows
 	scripts/wine-env.sh --display --gateway ctest --preset windows
 
-test-tools: setup
-	python3 -m unittest discover -s tools/gateway -p 'test_*.py'
-
 # The built program under Wine, driven from outside by tools/probe against the local gateway.
 test-blackbox: windows
 	tests/blackbox/run.sh
@@ -52,7 +49,7 @@ test-installer: package
 test-bench: setup
 	@bench/run.sh --smoke
 
-test: test-native test-windows test-tools test-blackbox test-installer test-bench
+test: test-native test-windows test-blackbox test-installer test-bench
 
 # The program against the local gateway: a window to try, or (without a display) a scripted
 # send with a screenshot.

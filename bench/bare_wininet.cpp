@@ -1,54 +1,76 @@
-// The send baseline: the WinINet calls the program makes for one Send (bare_fetch.h), with
-// nothing around them, in a process of their own (started by the probe's bench-send).
+// The baseline for a Send: the WinINet calls the program makes for one request (flags
+// 0x84A00000, HTTP/1.0, its headers, the body read to its end), each on a session of its own,
+// with nothing around them, in a console process of its own.
 //
-//   bare_wininet URL GO DONE QUIT   one request each time the named event GO is set, then sets
-//                                   DONE; ends when QUIT is set
+//   bare_wininet HOST PORT PATH GO DONE
 //
-// Exit code 0, or 1 with a message on stderr when a call failed.
-#include "bare_fetch.h"
-
+// One request each time the named event GO is set, then DONE is set, until the caller (the
+// probe's bench-send, which times it and reads its memory from outside) ends it. Exit code 1
+// with the failing call on stderr.
 #include <windows.h>
+#include <wininet.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
 
-HANDLE OpenNamedEvent(const char* name) {
-    HANDLE event = ::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, name);
-    if (event == nullptr) {
-        std::fprintf(stderr, "bare_wininet: no event named %s\n", name);
-        std::exit(1);
+constexpr char HEADERS[] = "Accept: */*\r\nUser-Agent: Wrenquil\r\n";
+constexpr DWORD FLAGS = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_SECURE |
+                        INTERNET_FLAG_NO_AUTO_REDIRECT;
+static_assert(FLAGS == 0x84A00000);
+
+bool Failed(const char* call) {
+    std::fprintf(stderr, "bare_wininet: %s failed: %lu\n", call, ::GetLastError());
+    return false;
+}
+
+// Closed in the program's order: request, connection, session.
+bool Fetch(const std::string& host, INTERNET_PORT port, const std::string& object) {
+    HINTERNET session =
+        ::InternetOpenA("Wrenquil", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET connection = ::InternetConnectA(session, host.c_str(), port, nullptr, nullptr,
+                                              INTERNET_SERVICE_HTTP, 0, 0);
+    HINTERNET request = ::HttpOpenRequestA(connection, "GET", object.c_str(), "HTTP/1.0", nullptr,
+                                           nullptr, FLAGS, 0);
+    bool ok = request != nullptr || Failed("opening the request");
+    if (ok) {
+        ::HttpAddRequestHeadersA(request, HEADERS, static_cast<DWORD>(std::strlen(HEADERS)),
+                                 HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+        ok = ::HttpSendRequestA(request, nullptr, 0, nullptr, 0) || Failed("HttpSendRequestA");
     }
-    return event;
+    char buffer[4096];
+    for (DWORD read = 1; ok && read != 0;) {
+        ok =
+            ::InternetReadFile(request, buffer, sizeof buffer, &read) || Failed("InternetReadFile");
+    }
+    for (HINTERNET handle : {request, connection, session}) {
+        if (handle != nullptr) {
+            ::InternetCloseHandle(handle);
+        }
+    }
+    return ok;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    using namespace wrenquil;
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: bare_wininet URL GO_EVENT DONE_EVENT QUIT_EVENT\n");
+    HANDLE go = argc == 6 ? ::OpenEventA(SYNCHRONIZE, FALSE, argv[4]) : nullptr;
+    HANDLE done = argc == 6 ? ::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[5]) : nullptr;
+    if (go == nullptr || done == nullptr) {
+        std::fprintf(stderr,
+                     "usage: bare_wininet HOST PORT PATH GO DONE (events of the caller's)\n");
         return 2;
     }
-    BareTarget target;
-    if (!SplitUrl(argv[1], target)) {
-        std::fprintf(stderr, "bare_wininet: not an https URL: %s\n", argv[1]);
-        return 2;
-    }
-    HANDLE go = OpenNamedEvent(argv[2]);
-    HANDLE done = OpenNamedEvent(argv[3]);
-    HANDLE quit = OpenNamedEvent(argv[4]);
-    const HANDLE waits[2] = {quit, go};
-    for (;;) {
-        const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-        if (woken != WAIT_OBJECT_0 + 1) {
-            return woken == WAIT_OBJECT_0 ? 0 : 1;
-        }
-        if (!BareFetch(target)) {
+    const auto port = static_cast<INTERNET_PORT>(std::atoi(argv[2]));
+    while (::WaitForSingleObject(go, INFINITE) == WAIT_OBJECT_0) {
+        if (!Fetch(argv[1], port, argv[3])) {
             return 1;
         }
         ::SetEvent(done);
     }
+    Failed("WaitForSingleObject");
+    return 1;
 }

@@ -13,10 +13,10 @@ MessageCount CountMessages(int length) {
     if (length <= 0) {
         return {0, "messages"};
     }
-    if (length <= kSingleMessageLength) {
+    if (length <= SINGLE_MESSAGE_LENGTH) {
         return {1, "message"};
     }
-    return {(length + kConcatenatedPartLength - 1) / kConcatenatedPartLength, "messages"};
+    return {(length + CONCATENATED_PART_LENGTH - 1) / CONCATENATED_PART_LENGTH, "messages"};
 }
 
 std::string CounterText(int length, MessageCount count) {
@@ -26,7 +26,7 @@ std::string CounterText(int length, MessageCount count) {
 }
 
 std::vector<std::string> WidestCounterTexts() {
-    const std::string longest = CounterText(kMessageBoxLimit, CountMessages(kMessageBoxLimit));
+    const std::string longest = CounterText(MESSAGE_BOX_LIMIT, CountMessages(MESSAGE_BOX_LIMIT));
     std::vector<std::string> texts;
     for (char digit = '0'; digit <= '9'; ++digit) {
         std::string text = longest;
@@ -45,30 +45,38 @@ void SetSendEnabled(MainWindow& window, bool enabled) {
     window.EnableMessageMenuItem(ID_MESSAGE_SEND, enabled);
 }
 
+namespace {
+
+void ShowCounter(MainWindow& window, int messageLength) {
+    window.SetStatusText(COUNTER_STATUS_PART,
+                         CounterText(messageLength, CountMessages(messageLength)));
+}
+
+} // namespace
+
 void RefreshCounter(const LoginState& state, MainWindow& window) {
     const int messageLength = window.MessageLength();
-    const MessageCount count = CountMessages(messageLength);
-    const int mobileLength = window.MobileLength();
-    if (SendAllowed(state, messageLength, mobileLength)) {
+    if (SendAllowed(state, messageLength, window.MobileLength())) {
         SetSendEnabled(window, true);
     } else if (window.SendButtonEnabled()) {
         SetSendEnabled(window, false);
     }
-    window.SetStatusText(kCounterStatusPart, CounterText(messageLength, count));
+    ShowCounter(window, messageLength);
 }
 
+// Never disables Send while the message is not empty: an emptied number and a log-off do
+// that through their own handlers.
 void MessageTextChanged(const LoginState& state, MainWindow& window) {
     const int messageLength = window.MessageLength();
-    const int mobileLength = window.MobileLength();
-    const MessageCount count = CountMessages(messageLength);
     if (messageLength == 0) {
         if (window.SendButtonEnabled()) {
             SetSendEnabled(window, false);
         }
-    } else if (mobileLength > 0 && state.loggedIn == 1 && !window.SendButtonEnabled()) {
+    } else if (SendAllowed(state, messageLength, window.MobileLength()) &&
+               !window.SendButtonEnabled()) {
         SetSendEnabled(window, true);
     }
-    window.SetStatusText(kCounterStatusPart, CounterText(messageLength, count));
+    ShowCounter(window, messageLength);
 }
 
 } // namespace wrenquil

@@ -14,10 +14,10 @@ struct MessageCount {
     const char* noun; // "message" or "messages"
 };
 
-inline constexpr int kCounterStatusPart = 1;
-inline constexpr int kSingleMessageLength = 160;
-inline constexpr int kConcatenatedPartLength = 134;
-inline constexpr int kMessageBoxLimit = 30000; // the edit control's default limit
+inline constexpr int COUNTER_STATUS_PART = 1;
+inline constexpr int SINGLE_MESSAGE_LENGTH = 160;
+inline constexpr int CONCATENATED_PART_LENGTH = 134;
+inline constexpr int MESSAGE_BOX_LIMIT = 30000; // the edit control's default limit
 
 MessageCount CountMessages(int length);
 std::string CounterText(int length, MessageCount count);

@@ -8,19 +8,29 @@
 namespace wrenquil {
 namespace {
 
-void ShowLoggedIn(MainWindow& window) {
+bool HasCredentials(const LoginState& state) {
+    return !state.userName.empty() && !state.password.empty();
+}
+
+// Login greyed, Logoff on, and the user's name in the status bar.
+void ShowLoggedIn(const LoginState& state, MainWindow& window) {
     window.EnableMessageMenuItem(ID_MESSAGE_LOGIN, false);
     window.EnableMessageMenuItem(ID_MESSAGE_LOGOFF, true);
+    window.SetStatusText(LOGIN_STATUS_PART, LoggedInStatusText(state.userName));
+}
+
+// Send on when a message and a number wait for the user just logged in; left as it is else.
+void EnableSendWhenAllowed(const LoginState& state, MainWindow& window) {
+    if (SendAllowed(state, window.MessageLength(), window.MobileLength())) {
+        SetSendEnabled(window, true);
+    }
 }
 
 void ShowLoggedOut(MainWindow& window) {
+    SetSendEnabled(window, false);
     window.EnableMessageMenuItem(ID_MESSAGE_LOGIN, true);
     window.EnableMessageMenuItem(ID_MESSAGE_LOGOFF, false);
-    window.SetStatusText(kLoginStatusPart, kLoggedOutText);
-}
-
-bool HasCredentials(const LoginState& state) {
-    return !state.userName.empty() && !state.password.empty();
+    window.SetStatusText(LOGIN_STATUS_PART, LOGGED_OUT_TEXT);
 }
 
 } // namespace
@@ -36,35 +46,25 @@ bool SendAllowed(const LoginState& state, int messageLength, int mobileLength) {
 void SetUpLoginState(LoginState& state, const Preferences& preferences, MainWindow& window) {
     state.loggedIn = 0;
     if (preferences.AutoLogon == 0) {
-        SetSendEnabled(window, false);
         ShowLoggedOut(window);
         return;
     }
     if (HasCredentials(state)) {
         state.loggedIn = 1;
-        SetSendEnabled(window, false);
-        ShowLoggedIn(window);
-        window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+        SetSendEnabled(window, false); // until the recount that ends the start-up
+        ShowLoggedIn(state, window);
         return;
     }
     LoginCommand(state, window);
 }
 
 void LoginCommand(LoginState& state, MainWindow& window) {
-    if (state.loggedIn == 1) {
-        return;
-    }
-    if (window.RunLoginDialog(state) != 0) {
+    if (state.loggedIn == 1 || window.RunLoginDialog(state) != 0) {
         return;
     }
     state.loggedIn = 1;
-    ShowLoggedIn(window);
-    const int messageLength = window.MessageLength();
-    const int mobileLength = window.MobileLength();
-    if (messageLength > 0 && mobileLength > 0) {
-        SetSendEnabled(window, true);
-    }
-    window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+    ShowLoggedIn(state, window);
+    EnableSendWhenAllowed(state, window);
 }
 
 void LogoffCommand(LoginState& state, MainWindow& window) {
@@ -72,7 +72,6 @@ void LogoffCommand(LoginState& state, MainWindow& window) {
         return;
     }
     state.loggedIn = 0;
-    SetSendEnabled(window, false);
     ShowLoggedOut(window);
 }
 
@@ -100,21 +99,16 @@ void PreferencesCommand(LoginState& state, MainWindow& window) {
         window.SetMobileText(state.mobileNumber);
     }
     if (state.loggedIn == 1 && HasCredentials(state)) {
-        ShowLoggedIn(window);
-        const int mobileLength = window.MobileLength();
-        const int messageLength = window.MessageLength();
-        if (mobileLength > 0 && messageLength > 0) {
-            SetSendEnabled(window, true);
-        }
-        window.SetStatusText(kLoginStatusPart, LoggedInStatusText(state.userName));
+        ShowLoggedIn(state, window);
+        EnableSendWhenAllowed(state, window);
     }
 }
 
+// A non-empty number never disables Send here: an emptied message and a log-off do that
+// through their own handlers.
 void MobileNumberChanged(const LoginState& state, MainWindow& window) {
     const int mobileLength = window.MobileLength();
-    const int messageLength = window.MessageLength();
-    if (mobileLength > 0 && messageLength > 0 && state.loggedIn == 1 &&
-        !window.SendButtonEnabled()) {
+    if (SendAllowed(state, window.MessageLength(), mobileLength) && !window.SendButtonEnabled()) {
         SetSendEnabled(window, true);
     } else if (mobileLength == 0 && window.SendButtonEnabled()) {
         SetSendEnabled(window, false);

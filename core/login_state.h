@@ -28,9 +28,9 @@ struct PreferencesOutcome {
     std::string mobileNumber;
 };
 
-inline constexpr int kLoginStatusPart = 0;
-inline constexpr char kNotLoggedInText[] = "Not logged in";
-inline constexpr char kLoggedOutText[] = "You are not logged in, to login choose Message->Login";
+inline constexpr int LOGIN_STATUS_PART = 0;
+inline constexpr char NOT_LOGGED_IN_TEXT[] = "Not logged in";
+inline constexpr char LOGGED_OUT_TEXT[] = "You are not logged in, to login choose Message->Login";
 
 std::string LoggedInStatusText(const std::string& userName);
 

@@ -2,6 +2,7 @@
 // the real controls; tests implement it with a recorder, so the order of the steps is checked.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace wrenquil {
@@ -24,8 +25,9 @@ public:
     virtual void SetStatusText(int part, const std::string& text) = 0;
     // Setting the mobile number box's text raises its change notification, as typing does.
     virtual void SetMobileText(const std::string& text) = 0;
-    virtual std::string MessageText() = 0;
-    virtual std::string MobileText() = 0;
+    // The boxes' texts in the code page; none when a character of it has no place there.
+    virtual std::optional<std::string> MessageText() = 0;
+    virtual std::optional<std::string> MobileText() = 0;
     virtual void FocusMessageBox() = 0;
     // Handles the input that waited in the queue while the window was busy (e.g. a second click
     // on Send during a send), before what it would act on becomes available again.

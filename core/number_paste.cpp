@@ -1,26 +1,28 @@
 #include "number_paste.h"
 
-#include <algorithm>
-#include <iterator>
-
 namespace wrenquil {
 namespace {
 
-std::string WithoutAny(std::string_view text, std::string_view dropped) {
+// The text without the characters of one byte in `dropped`; a trail byte is never one.
+std::string WithoutAny(std::string_view text, std::string_view dropped, IsLeadByte isLead) {
     std::string kept;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(kept),
-                 [&](char c) { return dropped.find(c) == std::string_view::npos; });
+    ForEachCharacter(text, isLead, [&](std::size_t start, std::size_t length) {
+        if (length > 1 || dropped.find(text[start]) == std::string_view::npos) {
+            kept += text.substr(start, length);
+        }
+    });
     return kept;
 }
 
 } // namespace
 
 std::optional<std::string> FitPastedNumber(std::string_view pasted, std::size_t keptLength,
-                                           std::size_t limit) {
-    const std::string candidates[] = {WithoutAny(pasted, "\r\n"),
-                                      WithoutAny(pasted, " \t-.()/\r\n")};
+                                           std::size_t limit, IsLeadByte isLead) {
+    const std::string candidates[] = {WithoutAny(pasted, "\r\n", isLead),
+                                      WithoutAny(pasted, " \t-.()/\r\n", isLead)};
     for (const std::string& candidate : candidates) {
-        if (candidate.empty() || keptLength + candidate.size() <= limit) { // may only shorten
+        // An empty paste may only shorten the text.
+        if (candidate.empty() || keptLength + CharacterCount(candidate, isLead) <= limit) {
             return candidate;
         }
     }

@@ -1,5 +1,8 @@
 #include "app.h"
 
+#include "app_name.h"
+#include "code_page_text.h"
+
 #include <commctrl.h>
 
 namespace wrenquil {
@@ -9,16 +12,13 @@ CWinApp* currentApp = nullptr;
 
 } // namespace
 
-CWinApp::CWinApp(const char* appName, LibraryLoader& libraries)
-    : appName_(appName ? appName : ""), libraries_(libraries) {
+CWinApp::CWinApp(const char* appName) : m_appName(appName ? appName : "") {
     currentApp = this;
-    LibraryLoaderChanged();
 }
 
 CWinApp::~CWinApp() {
     if (currentApp == this) {
         currentApp = nullptr;
-        LibraryLoaderChanged();
     }
 }
 
@@ -35,25 +35,11 @@ CWnd* AfxGetMainWnd() {
     return currentApp ? currentApp->m_pMainWnd : nullptr;
 }
 
-// Found as the shell's path functions find them (a blank after the last dot means there is no
-// extension), without loading the shell's DLLs at start; CharNextA keeps double-byte names
-// whole.
+// Found without the shell's path functions, whose DLLs would load at start.
 std::string DeriveApplicationName(HINSTANCE instance) {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(instance, path, MAX_PATH);
-    const char* name = path;
-    const char* extension = nullptr;
-    for (const char* at = path; *at != '\0'; at = ::CharNextA(at)) {
-        if (*at == '\\' || *at == '/' || *at == ':') {
-            name = at + 1;
-            extension = nullptr;
-        } else if (*at == ' ') {
-            extension = nullptr;
-        } else if (*at == '.') {
-            extension = at;
-        }
-    }
-    return extension != nullptr ? std::string(name, extension) : std::string(name);
+    return ApplicationNameFromPath(path, IsCodePageLeadByte);
 }
 
 void RegisterCommonControls() {
@@ -64,8 +50,8 @@ void RegisterCommonControls() {
 int CWinApp::Run(HINSTANCE instance) {
     ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     m_hInstance = instance;
-    if (appName_.empty()) {
-        appName_ = DeriveApplicationName(instance);
+    if (m_appName.empty()) {
+        m_appName = DeriveApplicationName(instance);
     }
     RegisterCommonControls(); // before any window uses them
     InitInstance();

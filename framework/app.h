@@ -1,7 +1,6 @@
 // The application object: one per program, started by the framework's WinMain.
 #pragma once
 
-#include "system_library.h"
 #include "wnd.h"
 
 #include <string>
@@ -10,9 +9,7 @@ namespace wrenquil {
 
 class CWinApp {
 public:
-    // The DLLs loaded on first use come from `libraries`.
-    explicit CWinApp(const char* appName = nullptr,
-                     LibraryLoader& libraries = SystemLibraryLoader());
+    explicit CWinApp(const char* appName = nullptr);
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
     virtual ~CWinApp();
@@ -20,8 +17,7 @@ public:
     // Called once at start; false ends the process without a message loop.
     virtual BOOL InitInstance() { return FALSE; }
 
-    const std::string& ApplicationName() const { return appName_; }
-    LibraryLoader& Libraries() const { return libraries_; }
+    const std::string& ApplicationName() const { return m_appName; }
 
     // Error mode, application name, common controls, then InitInstance.
     int Run(HINSTANCE instance);
@@ -30,8 +26,7 @@ public:
     CWnd* m_pMainWnd = nullptr;
 
 private:
-    std::string appName_;
-    LibraryLoader& libraries_;
+    std::string m_appName;
 };
 
 // Registers the common-control classes the program's windows use (status bar, hot-key control).

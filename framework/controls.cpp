@@ -3,10 +3,8 @@
 namespace wrenquil {
 
 void CStatic::SetBitmapAtScale(int bitmapId) {
-    HDC dc = ::GetDC(m_hWnd);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(m_hWnd, dc);
-    if (dpi == USER_DEFAULT_SCREEN_DPI || scaledBitmap_ != nullptr) {
+    const int dpi = ::GetDeviceCaps(WindowDC(m_hWnd).get(), LOGPIXELSY);
+    if (dpi == USER_DEFAULT_SCREEN_DPI || m_scaledBitmap != nullptr) {
         return;
     }
     // The picture the control shows now is the resource at its own size.
@@ -15,15 +13,15 @@ void CStatic::SetBitmapAtScale(int bitmapId) {
     if (shown == nullptr || ::GetObjectA(shown, sizeof original, &original) == 0) {
         return;
     }
-    scaledBitmap_.reset(static_cast<HBITMAP>(
+    m_scaledBitmap.reset(static_cast<HBITMAP>(
         ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP,
                      ::MulDiv(original.bmWidth, dpi, USER_DEFAULT_SCREEN_DPI),
                      ::MulDiv(original.bmHeight, dpi, USER_DEFAULT_SCREEN_DPI), 0)));
-    if (scaledBitmap_ == nullptr) {
+    if (m_scaledBitmap == nullptr) {
         return; // the picture stays at its own size
     }
     // The static control leaves the picture it loaded itself to whoever replaces it.
-    SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaledBitmap_.get()));
+    SendMessage(STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_scaledBitmap.get()));
     ::DeleteObject(shown);
 }
 

@@ -27,7 +27,7 @@ public:
     void SetBitmapAtScale(int bitmapId);
 
 private:
-    OwnedBitmap scaledBitmap_;
+    OwnedBitmap m_scaledBitmap;
 };
 
 class CStatusBarCtrl : public CWnd {

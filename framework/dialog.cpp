@@ -17,18 +17,6 @@ void DDX_Control(CDataExchange* exchange, int id, CWnd& control) {
     }
 }
 
-void DDX_Text(CDataExchange* exchange, int id, std::string& value) {
-    HWND control = exchange->Control(id);
-    if (exchange->m_bSaveAndValidate) {
-        std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(control)) + 1, '\0');
-        text.resize(static_cast<std::size_t>(
-            ::GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-        value = text;
-    } else {
-        ::SetWindowTextA(control, value.c_str());
-    }
-}
-
 void DDX_Check(CDataExchange* exchange, int id, int& value) {
     HWND control = exchange->Control(id);
     if (exchange->m_bSaveAndValidate) {
@@ -36,6 +24,18 @@ void DDX_Check(CDataExchange* exchange, int id, int& value) {
     } else {
         ::SendMessageA(control, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
     }
+}
+
+LRESULT PaintMinimisedIcon(HWND window, HICON icon) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window, &paint);
+    ::SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(window, &client);
+    ::DrawIcon(dc, (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2,
+               (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2, icon);
+    ::EndPaint(window, &paint);
+    return 0;
 }
 
 const MessageMapEntry CDialog::messageEntries[] = {
@@ -48,14 +48,10 @@ const MessageMap* CDialog::GetMessageMap() const {
     return &messageMap;
 }
 
-CDialog::CDialog(UINT templateId, CWnd* parent) : templateId_(templateId), parent_(parent) {}
-
 INT_PTR CDialog::DoModal() {
-    HWND owner = parent_ ? parent_->m_hWnd : nullptr;
-    if (owner == nullptr && AfxGetMainWnd() != nullptr && AfxGetMainWnd() != this) {
-        owner = AfxGetMainWnd()->m_hWnd;
-    }
-    return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(templateId_), owner,
+    CWnd* main = AfxGetMainWnd();
+    HWND owner = main != nullptr && main != this ? main->m_hWnd : nullptr;
+    return ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_templateId), owner,
                              &CDialog::StartProc, reinterpret_cast<LPARAM>(this));
 }
 

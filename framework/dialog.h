@@ -3,8 +3,6 @@
 
 #include "wnd.h"
 
-#include <string>
-
 namespace wrenquil {
 
 class CDialog;
@@ -22,13 +20,16 @@ public:
 
 // Binds a wrapper to a template control, once.
 void DDX_Control(CDataExchange* exchange, int id, CWnd& control);
-void DDX_Text(CDataExchange* exchange, int id, std::string& value);
 // 0 clear, 1 ticked.
 void DDX_Check(CDataExchange* exchange, int id, int& value);
 
+// What a dialog with a minimise box paints while minimised: its icon in the middle. Gives 0.
+LRESULT PaintMinimisedIcon(HWND window, HICON icon);
+
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    // Run over the application's main window, if any.
+    explicit CDialog(UINT templateId) : m_templateId(templateId) {}
 
     // Runs the dialog until it ends; -1 when it could not be created.
     virtual INT_PTR DoModal();
@@ -48,8 +49,7 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
 
-    UINT templateId_;
-    CWnd* parent_;
+    UINT m_templateId;
 
 private:
     static INT_PTR CALLBACK StartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,7 @@
 
 namespace wrenquil {
 
-CInternetException::CInternetException(DWORD error)
-    : m_dwError(error), text_(InternetErrorText(error)) {}
+CInternetException::CInternetException(DWORD error) : text_(InternetErrorText(error)) {}
 
 CHttpFile::CHttpFile(InternetHandle handle) : handle_(std::move(handle)) {}
 
@@ -26,9 +25,7 @@ void CHttpFile::Close() {
     handle_.reset();
 }
 
-void CHttpFile::LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_point deadline,
-                          DWORD receiveTimeoutMs) {
-    bytesLeft_ = maxBytes;
+void CHttpFile::LimitBody(std::chrono::steady_clock::time_point deadline, DWORD receiveTimeoutMs) {
     deadline_ = deadline;
     receiveTimeoutMs_ = receiveTimeoutMs;
 }
@@ -38,7 +35,7 @@ void CHttpFile::LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_
 std::size_t CHttpFile::Read(char* buffer, std::size_t capacity) {
     using namespace std::chrono;
     const auto left = duration_cast<milliseconds>(deadline_ - steady_clock::now()).count();
-    if (bytesLeft_ == 0 || left <= 0) {
+    if (left <= 0) {
         return 0;
     }
     if (receiveTimeoutMs_ != 0) {
@@ -48,17 +45,16 @@ std::size_t CHttpFile::Read(char* buffer, std::size_t capacity) {
     DWORD available = 0;
     DWORD read = 0;
     if (!InternetQueryDataAvailable(handle_.get(), &available, 0, 0) ||
-        (available != 0 && !InternetReadFile(handle_.get(), buffer,
-                                             static_cast<DWORD>(std::min(
-                                                 {capacity, bytesLeft_, std::size_t{available}})),
-                                             &read))) {
+        (available != 0 &&
+         !InternetReadFile(handle_.get(), buffer,
+                           static_cast<DWORD>(std::min(capacity, std::size_t{available})),
+                           &read))) {
         const DWORD error = GetLastError();
         if (steady_clock::now() >= deadline_) {
             return 0; // cut short by the deadline_: what came is the body
         }
         throw CInternetException(error);
     }
-    bytesLeft_ -= read;
     return read;
 }
 

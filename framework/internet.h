@@ -3,8 +3,6 @@
 // call throws CInternetException.
 #pragma once
 
-#include "wininet_api.h"
-
 #include <windows.h>
 #include <wininet.h>
 
@@ -22,8 +20,6 @@ public:
     // The error's text, as InternetErrorText formats it when the exception is made (for
     // 12003 the server's response text is only there until the next WinINet call).
     const char* what() const noexcept override { return text_.c_str(); }
-
-    DWORD m_dwError;
 
 private:
     std::string text_;
@@ -44,18 +40,16 @@ public:
     // The result is not checked: a header that was not added shows up in the request only.
     void AddRequestHeaders(const std::string& headers, DWORD flags);
     void SendRequest();
-    // Ends the body early: after `maxBytes` bytes, or at `deadline`, whichever comes first. No
-    // read waits past the deadline (nor longer than `receiveTimeoutMs`), and a read that fails
-    // because the deadline cut it short is the end of the body, not a failure.
-    void LimitBody(std::size_t maxBytes, std::chrono::steady_clock::time_point deadline,
-                   DWORD receiveTimeoutMs);
+    // Ends the body early at `deadline`. No read waits past it (nor longer than
+    // `receiveTimeoutMs`), and a read that fails because the deadline cut it short is the end
+    // of the body, not a failure.
+    void LimitBody(std::chrono::steady_clock::time_point deadline, DWORD receiveTimeoutMs);
     // Fills up to `capacity` bytes of the body; 0 at its end. A failed read throws.
     std::size_t Read(char* buffer, std::size_t capacity);
     void Close();
 
 private:
     InternetHandle handle_;
-    std::size_t bytesLeft_ = static_cast<std::size_t>(-1);
     std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
     DWORD receiveTimeoutMs_ = 0; // 0: no deadline, WinINet's own time-out
 };

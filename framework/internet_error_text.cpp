@@ -1,7 +1,5 @@
 #include "internet_error_text.h"
 
-#include "wininet_api.h"
-
 #include <wininet.h>
 
 #include <algorithm>
@@ -12,8 +10,8 @@
 namespace wrenquil {
 namespace {
 
-constexpr DWORD kBufferSize = 1024;
-constexpr DWORD kLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT);
+constexpr DWORD BUFFER_SIZE = 1024;
+constexpr DWORD LANGUAGE = MAKELANGID(LANG_NEUTRAL, SUBLANG_SYS_DEFAULT);
 
 struct ModuleFreer {
     void operator()(HMODULE module) const noexcept { FreeLibrary(module); }
@@ -21,9 +19,9 @@ struct ModuleFreer {
 using Module = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
 
 std::string Format(DWORD source, HMODULE module, DWORD code) {
-    char buffer[kBufferSize];
+    char buffer[BUFFER_SIZE];
     const DWORD length = FormatMessageA(source | FORMAT_MESSAGE_IGNORE_INSERTS, module, code,
-                                        kLanguage, buffer, kBufferSize, nullptr);
+                                        LANGUAGE, buffer, BUFFER_SIZE, nullptr);
     return std::string(buffer, length);
 }
 
@@ -37,9 +35,9 @@ std::string WinInetText(DWORD code) {
 }
 
 std::string LastResponseText() {
-    std::vector<char> buffer(kBufferSize);
+    std::vector<char> buffer(BUFFER_SIZE);
     DWORD error = 0;
-    DWORD length = kBufferSize;
+    DWORD length = BUFFER_SIZE;
     if (!InternetGetLastResponseInfoA(&error, buffer.data(), &length)) {
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
             return {};
@@ -68,7 +66,14 @@ std::string InternetErrorText(DWORD code) {
     if (text.empty()) {
         return "error " + std::to_string(code);
     }
-    text.resize(std::min<std::size_t>(text.size(), kBufferSize - 1));
+    // At most 1023 bytes, and never half a character of the code page.
+    const char* end = text.c_str();
+    for (const char* next = ::CharNextA(end);
+         next != end && next - text.c_str() < static_cast<std::ptrdiff_t>(BUFFER_SIZE);
+         next = ::CharNextA(end)) {
+        end = next;
+    }
+    text.resize(static_cast<std::size_t>(end - text.c_str()));
     return text;
 }
 

@@ -1,6 +1,6 @@
 #include "url_parse.h"
 
-#include "wininet_api.h"
+#include <wininet.h>
 
 #include <vector>
 
@@ -23,8 +23,8 @@ bool Canonicalize(const std::string& url, std::vector<char>& canonical) {
 
 } // namespace
 
-bool AfxParseURL(const std::string& url, DWORD& serviceType, std::string& server,
-                 std::string& object, INTERNET_PORT& port) {
+bool AfxParseURL(const std::string& url, std::string& server, std::string& object,
+                 INTERNET_PORT& port) {
     std::vector<char> canonical;
     if (!Canonicalize(url, canonical)) {
         return false;
@@ -38,11 +38,9 @@ bool AfxParseURL(const std::string& url, DWORD& serviceType, std::string& server
     parts.lpszUrlPath = path.data();
     parts.dwUrlPathLength = static_cast<DWORD>(path.size());
     // No extra-info buffer: the query then stays on the path, which is the request's object.
-    // Qualified: the argument's type brings the import into view too.
-    if (!wrenquil::InternetCrackUrlA(canonical.data(), 0, 0, &parts)) {
+    if (!InternetCrackUrlA(canonical.data(), 0, 0, &parts)) {
         return false;
     }
-    serviceType = static_cast<DWORD>(parts.nScheme);
     server.assign(host.data(), parts.dwHostNameLength);
     object.assign(path.data(), parts.dwUrlPathLength);
     port = parts.nPort;

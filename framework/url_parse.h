@@ -10,9 +10,9 @@
 namespace wrenquil {
 
 // False when WinINet does not accept the URL, e.g. one whose path (with its query) is 2084
-// characters or more. serviceType is the URL's scheme as WinINet numbers it
-// (INTERNET_SCHEME_HTTPS for the gateway); port is the scheme's default when none is given.
-bool AfxParseURL(const std::string& url, DWORD& serviceType, std::string& server,
-                 std::string& object, INTERNET_PORT& port);
+// characters or more. The scheme is not looked at; port is the scheme's default when the URL
+// gives none.
+bool AfxParseURL(const std::string& url, std::string& server, std::string& object,
+                 INTERNET_PORT& port);
 
 } // namespace wrenquil

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace wrenquil {
@@ -18,7 +19,6 @@ struct MessageMapEntry {
     UINT message;
     UINT notification;
     UINT id;
-    const UINT* registeredMessage; // a message numbered only at run time (RegisterWindowMessage)
     MessageHandler onMessage;
     CommandHandler onCommand;
 };
@@ -37,17 +37,13 @@ template <typename Owner> struct MessageRows {
     using OwnerCommandHandler = void (Owner::*)();
 
     static MessageMapEntry OnMessage(UINT message, OwnerMessageHandler handler) {
-        return {message, 0, 0, nullptr, static_cast<MessageHandler>(handler), nullptr};
-    }
-    static MessageMapEntry OnRegisteredMessage(const UINT& message, OwnerMessageHandler handler) {
-        return {0, 0, 0, &message, static_cast<MessageHandler>(handler), nullptr};
+        return {message, 0, 0, static_cast<MessageHandler>(handler), nullptr};
     }
     static MessageMapEntry OnCommand(UINT id, OwnerCommandHandler handler) {
-        return {WM_COMMAND, 0, id, nullptr, nullptr, static_cast<CommandHandler>(handler)};
+        return {WM_COMMAND, 0, id, nullptr, static_cast<CommandHandler>(handler)};
     }
     static MessageMapEntry OnNotification(UINT notification, UINT id, OwnerCommandHandler handler) {
-        return {WM_COMMAND, notification, id,
-                nullptr,    nullptr,      static_cast<CommandHandler>(handler)};
+        return {WM_COMMAND, notification, id, nullptr, static_cast<CommandHandler>(handler)};
     }
 };
 
@@ -59,10 +55,11 @@ public:
     virtual ~CWnd();
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
     std::string GetWindowText() const;
+    // The text in the ANSI code page; none when a character of it has no place there.
+    std::optional<std::string> GetWindowTextInCodePage() const;
     void SetWindowText(const std::string& text) { ::SetWindowTextA(m_hWnd, text.c_str()); }
     BOOL EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
@@ -72,9 +69,9 @@ public:
         return ::SendMessageA(m_hWnd, message, wParam, lParam);
     }
 
-    // Routes the window's messages through this object's message table; messages the table
-    // does not name reach the window's own procedure. The object forgets the window when it is
-    // destroyed, and lets go of it when the object goes first.
+    // Routes the window's messages through this object's message table, on top of whatever
+    // subclasses it already has; messages the table does not name go on down the chain. The
+    // object forgets the window when it is destroyed, and lets go of it when the object goes.
     bool SubclassWindow(HWND window);
 
     // The table of this class and, through `base`, of the classes it derives from.
@@ -86,7 +83,7 @@ protected:
     // Finds the message in the tables and runs its handler. A C++ exception escaping the
     // handler is shown in an "Error" box and the program goes on.
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-    // The message being handled, given to the window's own procedure.
+    // The message being handled, given to the next procedure of the window.
     LRESULT Default();
     // Reports an exception that escaped a handler.
     void ReportException(const char* text);
@@ -97,13 +94,10 @@ private:
         WPARAM wParam;
         LPARAM lParam;
     };
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // Lets go of a window that lives on (the object is going), or of one being destroyed.
-    void Detach();
-    void Forget();
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR object);
 
-    WNDPROC originalProc_ = nullptr;
-    Message current_{};
+    Message m_current{};
 };
 
 } // namespace wrenquil

@@ -19,11 +19,11 @@ std::string InterpretMarker(std::string_view replyText, std::string_view marker,
 } // namespace
 
 std::string GatewayBaseAddress() {
-    return std::string("https://") + kGatewayHost + kGatewayPath;
+    return std::string("https://") + GATEWAY_HOST + GATEWAY_PATH;
 }
 
 std::string UrlEncodeText(std::string_view text) {
-    static const char kHexDigits[] = "0123456789ABCDEF";
+    static const char HEX_DIGITS[] = "0123456789ABCDEF";
     text = UpToZero(text);
     std::string encoded;
     encoded.reserve(text.size() * 3);
@@ -35,8 +35,8 @@ std::string UrlEncodeText(std::string_view text) {
             encoded.push_back('+');
         } else {
             encoded.push_back('%');
-            encoded.push_back(kHexDigits[byte >> 4]);
-            encoded.push_back(kHexDigits[byte & 0x0F]);
+            encoded.push_back(HEX_DIGITS[byte >> 4]);
+            encoded.push_back(HEX_DIGITS[byte & 0x0F]);
         }
     }
     return encoded;

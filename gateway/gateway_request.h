@@ -8,9 +8,9 @@
 namespace wrenquil {
 
 // The gateway's host name, optionally with ":port"; fixed when the program is built.
-extern const char kGatewayHost[];
+extern const char GATEWAY_HOST[];
 
-inline constexpr char kGatewayPath[] = "/wrenquil/index.php";
+inline constexpr char GATEWAY_PATH[] = "/wrenquil/index.php";
 
 // "https://" + host + path.
 std::string GatewayBaseAddress();

@@ -2,6 +2,7 @@
 // send, and one GET whose outcome is the reply text, a rejected URL, or a failure's text.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace wrenquil {
@@ -12,15 +13,20 @@ struct FetchOutcome {
     std::string text; // the joined reply text, or the failure's error text
 };
 
-class GatewayTransport {
+// An open Internet session; it is closed when the object goes.
+class GatewaySession {
 public:
-    virtual ~GatewayTransport() = default;
-    // False when the session cannot be opened; errorText then says why.
-    virtual bool OpenSession(std::string& errorText) = 0;
+    virtual ~GatewaySession() = default;
     // Parses the URL, connects, sends the request and reads the whole reply; every handle but
     // the session's is closed again before it returns.
     virtual FetchOutcome Fetch(const std::string& url) = 0;
-    virtual void CloseSession() = 0;
+};
+
+class GatewayTransport {
+public:
+    virtual ~GatewayTransport() = default;
+    // Null when the session cannot be opened; errorText then says why.
+    virtual std::unique_ptr<GatewaySession> OpenSession(std::string& errorText) = 0;
 };
 
 } // namespace wrenquil

@@ -1,5 +1,7 @@
 #include "reply_reader.h"
 
+#include <algorithm>
+
 namespace wrenquil {
 
 bool ReplyLineReader::Refill() {
@@ -30,12 +32,36 @@ bool ReplyLineReader::ReadLine(std::string& line) {
     }
 }
 
-std::string ReadReplyText(ByteSource& source) {
-    ReplyLineReader reader(source);
+namespace {
+
+// Hands out no more than `left` bytes of the body.
+class LimitedSource final : public ByteSource {
+public:
+    LimitedSource(ByteSource& source, std::size_t left) : source_(source), left_(left) {}
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        const std::size_t read = left_ == 0 ? 0 : source_.Read(buffer, std::min(capacity, left_));
+        left_ -= read;
+        return read;
+    }
+    bool Exhausted() const { return left_ == 0; }
+
+private:
+    ByteSource& source_;
+    std::size_t left_;
+};
+
+} // namespace
+
+std::string ReadReplyText(ByteSource& source, std::size_t maxBytes, IsLeadByte isLead) {
+    LimitedSource limited(source, maxBytes);
+    ReplyLineReader reader(limited);
     std::string text;
     std::string line;
     while (reader.ReadLine(line)) {
         text += line;
+    }
+    if (limited.Exhausted()) {
+        text.resize(WholeCharactersWithin(text, text.size(), isLead).size());
     }
     return text;
 }

@@ -2,6 +2,8 @@
 // the reply text is the body without any CR or LF byte.
 #pragma once
 
+#include "core/code_page.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -17,7 +19,7 @@ public:
 
 class ReplyLineReader {
 public:
-    static constexpr std::size_t kBufferSize = 4096;
+    static constexpr std::size_t BUFFER_SIZE = 4096;
 
     explicit ReplyLineReader(ByteSource& source) : source_(source) {}
 
@@ -28,13 +30,15 @@ private:
     bool Refill();
 
     ByteSource& source_;
-    std::array<char, kBufferSize> buffer_{};
+    std::array<char, BUFFER_SIZE> buffer_{};
     std::size_t position_ = 0;
     std::size_t end_ = 0;
     bool finished_ = false;
 };
 
-// The whole reply, its lines appended with nothing between them.
-std::string ReadReplyText(ByteSource& source);
+// The whole reply, its lines appended with nothing between them; or, when the body goes on
+// past `maxBytes`, as much of it as fits there without cutting a character of the code page in
+// half.
+std::string ReadReplyText(ByteSource& source, std::size_t maxBytes, IsLeadByte isLead);
 
 } // namespace wrenquil

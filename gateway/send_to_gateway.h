@@ -8,9 +8,9 @@ class GatewayTransport;
 class MainWindow;
 struct LoginState;
 
-inline constexpr char kConnectingText[] = "Connect to server, please wait...";
-inline constexpr char kFailurePrefix[] = "Exception: ";
-inline constexpr char kUrlRejectedText[] =
+inline constexpr char CONNECTING_TEXT[] = "Connect to server, please wait...";
+inline constexpr char FAILURE_PREFIX[] = "Exception: ";
+inline constexpr char URL_REJECTED_TEXT[] =
     "Error: AfxParseURL did not accept the URL you provided.";
 
 void SendToGateway(LoginState& state, MainWindow& window, GatewayTransport& transport);

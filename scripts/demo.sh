@@ -19,21 +19,16 @@ sent_status="OK. Message sent"
 
 # The request heads the gateway logged, as they came over the wire.
 print_requests() {
-  python3 - "$WRENQUIL_TEST_GATEWAY_LOG" <<'PY'
-import json, sys
-try:
-    lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
-except FileNotFoundError:
-    lines = []
-for line in lines:
-    print("  " + json.loads(line)["raw"].replace("\r\n", "\n").strip().replace("\n", "\n  "))
-if not lines:
-    print("  (nothing)")
-PY
+  python3 -c 'import json, pathlib, sys
+log = pathlib.Path(sys.argv[1])
+heads = [json.loads(line)["raw"] for line in log.read_text().splitlines()] if log.exists() else []
+print("\n".join("  " + h.replace("\r\n", "\n").strip().replace("\n", "\n  ") for h in heads)
+      or "  (nothing)")' \
+    "$WRENQUIL_TEST_GATEWAY_LOG"
 }
 
 # The main window's X window (by the title the build made from the project's version), and
-# its rectangle with the window manager's frame as WIDTHxHEIGHT+X+Y.
+# the rectangle of the frame openbox put it in, as WIDTHxHEIGHT+X+Y.
 demo_window() {
   local title
   title=$(sed -n 's/^#define WRENQUIL_MAIN_WINDOW_TITLE "\(.*\)"$/\1/p' \
@@ -41,31 +36,24 @@ demo_window() {
   xdotool search --onlyvisible --name "^${title//./\\.}\$" | head -n 1
 }
 window_rectangle() {
-  local x y width height left=0 right=0 top=0 bottom=0
-  # xwininfo, not xdotool: xdotool counts the frame's offset twice.
-  read -r x y width height < <(xwininfo -id "$1" | awk '
+  xwininfo -id "$(xwininfo -children -id "$1" | awk '/Parent window id/ {print $4}')" | awk '
     /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
-    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}')
-  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS |
-    sed -n 's/.*= *//p' | tr -d ',') || true
-  echo "$((width + left + right))x$((height + top + bottom))+$((x - left))+$((y - top))"
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print w "x" h "+" x "+" y}'
 }
 
 # Saves the window (with whatever of the program lies over it, such as an open menu) as PNG,
-# once two captures of the screen in a row are the same: Wine paints a moment after the
+# once two captures of it in a row are the same: Wine paints a moment after the
 # program changed its text.
 take_screenshot() {
-  local file=$1 area previous="" current
-  mkdir -p "$(dirname "$file")"
+  local area previous="" current
+  mkdir -p "$(dirname "$1")"
   area=$(window_rectangle "$(demo_window)")
   for _ in $(seq 20); do
-    import -window root -depth 8 "rgb:$work/screen.rgb"
-    current=$(sha1sum <"$work/screen.rgb")
+    import -window root -crop "$area" +repage -define png:exclude-chunks=date,time "$1"
+    current=$(sha1sum <"$1")
     [ "$current" = "$previous" ] && break
     previous=$current
   done
-  convert -size "$(xdpyinfo | awk '/dimensions:/ {print $2}')" -depth 8 \
-    "rgb:$work/screen.rgb" -crop "$area" +repage "$file"
 }
 
 # The window with its Message menu open, as a user opens it (Alt+M).
@@ -112,10 +100,8 @@ run_headless() {
   echo "demo: screenshots: $screenshot (after the send), $menu_screenshot (its menu open)"
   stop_program
 
-  if [ "$sent" -ne 0 ]; then
-    echo "demo: FAILED: the status bar does not say \"$sent_status\"" >&2
-    return 1
-  fi
+  [ "$sent" -eq 0 ] ||
+    { echo "demo: FAILED: the status bar does not say \"$sent_status\"" >&2 && return 1; }
   echo "demo: OK"
 }
 

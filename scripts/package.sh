@@ -11,8 +11,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
-# Every file in the zip carries this time.
-zip_time="2026-01-01 00:00:00"
 
 build_dir=""
 dist_dir=$repo/dist
@@ -60,14 +58,13 @@ makensis -V2 -DVERSION="$version" -DWINDOW_TITLE="$title" -DEXE_FILE="$stage/Wre
   -DOUT_FILE="$setup.part" installer/wrenquil.nsi
 mv "$setup.part" "$setup"
 
-python3 - "$portable.part" "$zip_time" "$stage/Wrenquil.exe" "$stage/README.txt" <<'PY'
-import sys, time, zipfile
+python3 - "$portable.part" "$stage/Wrenquil.exe" "$stage/README.txt" <<'PY'
+import sys, zipfile
 from pathlib import Path
-out, stamp, *files = sys.argv[1:]
-date_time = time.strptime(stamp, "%Y-%m-%d %H:%M:%S")[:6]
-with zipfile.ZipFile(out, "w") as archive:
-    for file in map(Path, files):
-        entry = zipfile.ZipInfo(file.name, date_time=date_time)
+with zipfile.ZipFile(sys.argv[1], "w") as archive:
+    for file in map(Path, sys.argv[2:]):
+        # Every file carries the same time.
+        entry = zipfile.ZipInfo(file.name, date_time=(2026, 1, 1, 0, 0, 0))
         entry.create_system = 0         # made "on MS-DOS": Windows attributes, not Unix modes
         entry.external_attr = 0x20      # FILE_ATTRIBUTE_ARCHIVE
         entry.compress_type = zipfile.ZIP_DEFLATED

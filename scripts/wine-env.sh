@@ -73,6 +73,9 @@ make_prefix() {
   # Verdana is not installed; DejaVu Sans has the closer metrics. Wine reads the user's
   # LogPixels before the machine's.
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d 'DejaVu Sans' /f >>"$log" 2>&1
+  # A program that crashes ends, instead of waiting for ever in Wine's debugger.
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+    >>"$log" 2>&1
   if [ -n "${WRENQUIL_LOGPIXELS:-}" ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
       /d "$WRENQUIL_LOGPIXELS" /f >>"$log" 2>&1
@@ -90,7 +93,14 @@ start_display() {
   xkbcomp "$DISPLAY" "$work/keymap.xkb" 2>/dev/null
   sed -i 's/modifier_map Mod2 { <NMLK> };/&\n    modifier_map Mod3 { <SCLK> };/' "$work/keymap.xkb"
   xkbcomp "$work/keymap.xkb" "$DISPLAY" 2>/dev/null
-  openbox >"$work/openbox.log" 2>&1 &
+  # Windows never gives the notification area the focus; Wine's stand-in for it, a window of
+  # its own, skips the taskbar here so that openbox never hands it the focus a hidden or closed
+  # window gave up. (It would, asynchronously: Wine then makes it the foreground window after
+  # a test, or the user, has already put another window in front.)
+  sed 's|^<applications>$|&\n<application title="Wine System Tray"><skip_taskbar>yes</skip_taskbar></application>|' \
+    /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
+  grep -q 'title="Wine System Tray"' "$work/openbox.xml" || { echo "wine-env: no openbox rc.xml to extend" >&2; return 1; }
+  openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break

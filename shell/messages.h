@@ -9,10 +9,10 @@ namespace wrenquil {
 
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 2;     // the tray icon's callback
 inline constexpr UINT WM_PASTECLIPBOARD = WM_USER + 3; // a second start: paste and recount
-inline constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
-inline constexpr char kSemaphoreName[] = "WrenquilSemaphore";
+inline constexpr char MAIN_WINDOW_TITLE[] = WRENQUIL_MAIN_WINDOW_TITLE;
+inline constexpr char SEMAPHORE_NAME[] = "WrenquilSemaphore";
 // A window property the main window carries for its whole life, so a second start finds it
 // and no other window that happens to have its title.
-inline constexpr char kMainWindowMarker[] = "Wrenquil.MainWindow";
+inline constexpr char MAIN_WINDOW_MARKER[] = "Wrenquil.MainWindow";
 
 } // namespace wrenquil

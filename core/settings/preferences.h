@@ -17,7 +17,7 @@ struct Preferences {
     std::int32_t RunAtStartup = 0;
     // The capture hot key; modifiers in the hot-key control's encoding. Scroll Lock until
     // another key is stored.
-    std::uint16_t HotKeyVirtualKey = kBuiltInHotKey.virtualKey;
+    std::uint16_t HotKeyVirtualKey = BUILT_IN_HOT_KEY.virtualKey;
     std::uint16_t HotKeyModifiers = 0;
 };
 

@@ -6,29 +6,30 @@
 #pragma once
 
 #include "registry_api.h"
+#include "registry_key.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace wrenquil {
 
 struct LoginState;
 struct Preferences;
 
-inline constexpr char kCompanyKey[] = "Halvory Limited";
-inline constexpr char kSectionName[] = "Preferences";
-inline constexpr char kExePathKey[] = "Software\\Halvory Limited\\Wrenquil";
-inline constexpr char kExePathValue[] = "ExePath";
-inline constexpr char kMachineRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kUserRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kRunValue[] = "Wrenquil";
+inline constexpr char COMPANY_KEY[] = "Halvory Limited";
+inline constexpr char SECTION_NAME[] = "Preferences";
+
+// The log-on that Auto Logon keeps: as stored, whatever Auto Logon says now.
+struct StoredLogon {
+    std::string userName;
+    std::string password;
+    std::string mobileNumber;
+};
 
 class SettingsStore {
 public:
-    SettingsStore(RegistryApi& registry, std::string applicationName);
+    SettingsStore(RegistryApi& registry, std::string applicationName)
+        : registry_(registry), applicationName_(std::move(applicationName)) {}
 
     // Fills the preferences, and the user name, mobile number and (with Auto Logon on) the
     // password of the login record.
@@ -38,28 +39,17 @@ public:
     void SaveCredentials(bool autoLogon, const std::string& userName, const std::string& password,
                          const std::string& mobileNumber) const;
     std::string ReadStoredPassword() const;
+    StoredLogon ReadStoredLogon() const;
     // Creates the run entry (a copy of "ExePath" as the registry holds it) or deletes it, and
-    // tells whether one exists afterwards. The entry is machine-wide where that key can be
-    // written, and the user's own otherwise, so an ordinary user gets one too; the other place
-    // is emptied, and an entry that cannot be made leaves none.
+    // tells whether one exists afterwards (see run_entry.h).
     bool ApplyRunAtStartup(bool runAtStartup) const;
     bool RunEntryExists() const;
 
-    // Single values of the section, each on its own opening of the key path.
-    std::uint32_t ReadNumber(const char* name, std::uint32_t fallback) const;
-    std::string ReadString(const char* name) const;
-    std::optional<std::vector<std::uint8_t>> ReadBytes(const char* name) const;
+private:
+    // The section, created when missing; empty when it cannot be opened to be changed.
+    RegistryKey OpenSection() const;
     void WriteNumber(const char* name, std::uint32_t value) const;
     void WriteString(const char* name, const std::string& value) const;
-    void WriteBytes(const char* name, const std::vector<std::uint8_t>& bytes) const;
-
-private:
-    template <typename Operation> void WithSection(Operation operation) const;
-    // `section` null: no section, every value its default.
-    void LoadFrom(const RegKey* section, Preferences& preferences, LoginState& login) const;
-    std::uint32_t NumberIn(RegKey section, const char* name, std::uint32_t fallback) const;
-    std::optional<std::vector<std::uint8_t>> BytesIn(RegKey section, const char* name) const;
-    int RunEntryCount() const;
 
     RegistryApi& registry_;
     std::string applicationName_;

@@ -1,8 +1,9 @@
 #include "about_dlg.h"
 
-#include "framework/shell_api.h"
 #include "hyperlink.h"
 #include "res/resource.h"
+
+#include <shellapi.h>
 
 #include <iterator>
 
@@ -27,14 +28,13 @@ CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
 BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    // The link's static is subclassed by the hyperlink routine alone, never by a wrapper too.
     ConvertStaticToHyperlink(GetDlgItem(IDC_HOMEPAGE));
     return TRUE;
 }
 
 // The box stays open.
 void CAboutDlg::OpenHomePage() {
-    wrenquil::ShellExecuteA(nullptr, "open", kHomePageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteA(nullptr, "open", HOME_PAGE_ADDRESS, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 } // namespace wrenquil

@@ -5,7 +5,7 @@
 
 namespace wrenquil {
 
-inline constexpr char kHomePageAddress[] = "http://www.halvory.com/wrenquil/index.html?from=about";
+inline constexpr char HOME_PAGE_ADDRESS[] = "http://www.halvory.com/wrenquil/index.html?from=about";
 
 class CAboutDlg : public CDialog {
 public:

@@ -2,78 +2,53 @@
 
 #include "framework/owned_handle.h"
 
+#include <commctrl.h>
+
 namespace wrenquil {
 namespace {
 
-WNDPROC OriginalProc(HWND window) {
-    return reinterpret_cast<WNDPROC>(::GetPropA(window, kOriginalProcProperty));
+constexpr COLORREF LINK_COLOUR = RGB(0, 0, 192); // a dark blue
+constexpr UINT_PTR LINK_SUBCLASS = 1;
+// Marks the statics that are links, for their parent.
+constexpr char FROM_STATIC_PROPERTY[] = "_Hyperlink_From_Static_";
+
+// What a link keeps from its conversion until it is destroyed.
+struct Link {
+    HFONT originalFont; // the control's, not ours
+    OwnedFont underlineFont;
+};
+
+bool IsLink(HWND control) {
+    return ::GetPropA(control, FROM_STATIC_PROPERTY) != nullptr;
 }
 
-// 64-bit: the pointer-sized calls, never the 32-bit GWL_WNDPROC ones.
-WNDPROC ReplaceProc(HWND window, WNDPROC proc) {
-    return reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
-}
-
-HANDLE Property(HWND window, const char* name) {
-    return ::GetPropA(window, name);
-}
-
-void SetFontAndRepaint(HWND control, const char* fontProperty) {
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(Property(control, fontProperty)),
-                   0);
+void SetFontAndRepaint(HWND control, HFONT font) {
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     ::InvalidateRect(control, nullptr, FALSE);
 }
 
-} // namespace
-
-BOOL ConvertStaticToHyperlink(HWND control) {
-    HWND parent = ::GetParent(control);
-    if (parent != nullptr && reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(parent, GWLP_WNDPROC)) !=
-                                 &HyperlinkParentProc) {
-        ::SetPropA(parent, kOriginalProcProperty,
-                   reinterpret_cast<HANDLE>(ReplaceProc(parent, &HyperlinkParentProc)));
-    }
-    ::SetWindowLongPtrA(control, GWL_STYLE, ::GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
-    ::SetPropA(control, kOriginalProcProperty,
-               reinterpret_cast<HANDLE>(ReplaceProc(control, &HyperlinkControlProc)));
-
-    const auto font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
-    ::SetPropA(control, kOriginalFontProperty, font);
-    LOGFONTA description{};
-    ::GetObjectA(font, sizeof description, &description);
-    description.lfUnderline = TRUE;
-    // The property owns the font from here on; the control deletes it when it is destroyed.
-    OwnedFont underline(::CreateFontIndirectA(&description));
-    if (::SetPropA(control, kUnderlineFontProperty, underline.get())) {
-        underline.release();
-    }
-    ::SetPropA(control, kFromStaticProperty, reinterpret_cast<HANDLE>(1));
-    return TRUE;
-}
-
-LRESULT CALLBACK HyperlinkParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const WNDPROC previous = OriginalProc(window);
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR) {
     switch (message) {
     case WM_CTLCOLORSTATIC:
-        if (Property(reinterpret_cast<HWND>(lParam), kFromStaticProperty) != nullptr) {
-            const LRESULT brush = ::CallWindowProcA(previous, window, message, wParam, lParam);
-            ::SetTextColor(reinterpret_cast<HDC>(wParam), kHyperlinkColour);
+        if (IsLink(reinterpret_cast<HWND>(lParam))) {
+            const LRESULT brush = ::DefSubclassProc(window, message, wParam, lParam);
+            ::SetTextColor(reinterpret_cast<HDC>(wParam), LINK_COLOUR);
             return brush;
         }
         break;
     case WM_DESTROY:
-        ReplaceProc(window, previous);
-        ::RemovePropA(window, kOriginalProcProperty);
+        ::RemoveWindowSubclass(window, &ParentProc, LINK_SUBCLASS);
         break;
     default:
         break;
     }
-    return ::CallWindowProcA(previous, window, message, wParam, lParam);
+    return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK HyperlinkControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const WNDPROC previous = OriginalProc(window);
+LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR linkData) {
+    auto* link = reinterpret_cast<Link*>(linkData);
     switch (message) {
     case WM_SETCURSOR: {
         HCURSOR cursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
@@ -85,7 +60,7 @@ LRESULT CALLBACK HyperlinkControlProc(HWND window, UINT message, WPARAM wParam, 
     }
     case WM_MOUSEMOVE:
         if (::GetCapture() != window) {
-            SetFontAndRepaint(window, kUnderlineFontProperty);
+            SetFontAndRepaint(window, link->underlineFont.get());
             ::SetCapture(window);
         } else {
             POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -93,26 +68,43 @@ LRESULT CALLBACK HyperlinkControlProc(HWND window, UINT message, WPARAM wParam, 
             RECT rect;
             ::GetWindowRect(window, &rect);
             if (!::PtInRect(&rect, point)) {
-                SetFontAndRepaint(window, kOriginalFontProperty);
+                SetFontAndRepaint(window, link->originalFont);
                 ::ReleaseCapture();
             }
         }
         break;
-    case WM_DESTROY: {
-        ReplaceProc(window, previous);
-        ::RemovePropA(window, kOriginalProcProperty);
-        ::SendMessageA(window, WM_SETFONT,
-                       reinterpret_cast<WPARAM>(Property(window, kOriginalFontProperty)), 0);
-        ::RemovePropA(window, kOriginalFontProperty);
-        const OwnedFont underline(
-            static_cast<HFONT>(::RemovePropA(window, kUnderlineFontProperty)));
-        ::RemovePropA(window, kFromStaticProperty);
+    case WM_DESTROY:
+        ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(link->originalFont), 0);
+        ::RemovePropA(window, FROM_STATIC_PROPERTY);
+        ::RemoveWindowSubclass(window, &ControlProc, LINK_SUBCLASS);
+        delete link; // with its underlined font
         break;
-    }
     default:
         break;
     }
-    return ::CallWindowProcA(previous, window, message, wParam, lParam);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+} // namespace
+
+// The parent's subclass is one whatever number of its statics become links.
+BOOL ConvertStaticToHyperlink(HWND control) {
+    if (HWND parent = ::GetParent(control); parent != nullptr) {
+        ::SetWindowSubclass(parent, &ParentProc, LINK_SUBCLASS, 0);
+    }
+    ::SetWindowLongPtrA(control, GWL_STYLE, ::GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0));
+    LOGFONTA description{};
+    ::GetObjectA(font, sizeof description, &description);
+    description.lfUnderline = TRUE;
+    auto* link = new Link{font, OwnedFont(::CreateFontIndirectA(&description))};
+    if (!::SetWindowSubclass(control, &ControlProc, LINK_SUBCLASS,
+                             reinterpret_cast<DWORD_PTR>(link))) {
+        delete link;
+        return TRUE;
+    }
+    ::SetPropA(control, FROM_STATIC_PROPERTY, reinterpret_cast<HANDLE>(1));
+    return TRUE;
 }
 
 } // namespace wrenquil

@@ -3,7 +3,7 @@
 #include "core/login_state.h"
 #include "core/settings/preferences.h"
 #include "core/settings/settings_store.h"
-#include "core/settings/win32_registry.h"
+#include "shell/app/win32_registry.h"
 #include "shell/main_window/wrenquil_dlg.h"
 #include "shell/messages.h"
 
@@ -15,8 +15,8 @@ LoginState theLoginState;
 Preferences thePreferences;
 
 // Long enough for a first instance that is still starting to make its window.
-constexpr DWORD kWaitForRunningWindow = 5000; // ms
-constexpr DWORD kPollStep = 50;               // ms
+constexpr DWORD WAIT_FOR_RUNNING_WINDOW = 5000; // ms
+constexpr DWORD POLL_STEP = 50;                 // ms
 
 // The running instance's main window, found by its marker; asks the system only, never the
 // window's own thread, which may be busy with a send.
@@ -24,7 +24,7 @@ HWND RunningMainWindow() {
     HWND found = nullptr;
     ::EnumWindows(
         [](HWND window, LPARAM result) -> BOOL {
-            if (::GetPropA(window, kMainWindowMarker) == nullptr) {
+            if (::GetPropA(window, MAIN_WINDOW_MARKER) == nullptr) {
                 return TRUE;
             }
             *reinterpret_cast<HWND*>(result) = window;
@@ -38,9 +38,9 @@ HWND RunningMainWindow() {
 // its thread: a second start must end at once even while the first waits on the gateway.
 void HandOverToRunningInstance() {
     HWND running = RunningMainWindow();
-    for (DWORD waited = 0; running == nullptr && waited < kWaitForRunningWindow;
-         waited += kPollStep) {
-        ::Sleep(kPollStep);
+    for (DWORD waited = 0; running == nullptr && waited < WAIT_FOR_RUNNING_WINDOW;
+         waited += POLL_STEP) {
+        ::Sleep(POLL_STEP);
         running = RunningMainWindow();
     }
     if (running == nullptr) {
@@ -55,9 +55,9 @@ void HandOverToRunningInstance() {
 } // namespace
 
 BOOL CWrenquilApp::InitInstance() {
-    HANDLE semaphore = ::CreateSemaphoreA(nullptr, 0, 1, kSemaphoreName);
+    HANDLE semaphore = ::CreateSemaphoreA(nullptr, 0, 1, SEMAPHORE_NAME);
     const bool anotherInstanceRuns = ::GetLastError() == ERROR_ALREADY_EXISTS;
-    singleInstance_.reset(semaphore);
+    m_singleInstance.reset(semaphore);
     if (anotherInstanceRuns) {
         HandOverToRunningInstance();
         return FALSE;

@@ -13,7 +13,7 @@ public:
 private:
     // The semaphore's existence tells a second start that this instance runs: held for the
     // whole run.
-    OwnedKernelHandle singleInstance_;
+    OwnedKernelHandle m_singleInstance;
 };
 
 } // namespace wrenquil

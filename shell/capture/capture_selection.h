@@ -22,12 +22,14 @@ public:
     virtual bool ClipboardBusy() = 0;
     virtual void RestoreFromTray() = 0;
     virtual void PasteIntoMessageBox() = 0;
+    // Takes out of the queue the hot key's presses that came while the capture ran.
+    virtual void DropHotKeyPressesMeanwhile() = 0;
 };
 
 inline constexpr int CAPTURE_HOTKEY_ID = 0;
-inline constexpr unsigned kCapturePause = 200;      // ms before the capture begins
-inline constexpr unsigned kCaptureWaitLimit = 1000; // ms for the keys' release, and for the copy
-inline constexpr unsigned kCapturePollStep = 20;    // ms
+inline constexpr unsigned CAPTURE_PAUSE = 200;       // ms before the capture begins
+inline constexpr unsigned CAPTURE_WAIT_LIMIT = 1000; // ms for the keys' release, and for the copy
+inline constexpr unsigned CAPTURE_POLL_STEP = 20;    // ms
 
 void CaptureSelection(std::uintptr_t hotKeyId, CapturePlatform& platform);
 

@@ -10,19 +10,20 @@ namespace wrenquil {
 
 class CaptureHotKey {
 public:
-    CaptureHotKey() = default;
+    // Registers nothing yet.
+    explicit CaptureHotKey(HWND mainWindow) : window_(mainWindow) {}
     CaptureHotKey(const CaptureHotKey&) = delete;
     CaptureHotKey& operator=(const CaptureHotKey&) = delete;
     ~CaptureHotKey() { Unregister(); }
 
-    void SetOwner(HWND mainWindow) { window_ = mainWindow; }
     // Withdraws the key in force, then registers `key`; false when the system refuses it
     // (another program may hold it), and no key is registered then.
     bool Register(HotKey key);
-    void Unregister();
 
 private:
-    HWND window_ = nullptr;
+    void Unregister();
+
+    HWND window_;
     bool registered_ = false;
 };
 

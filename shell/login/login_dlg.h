@@ -10,7 +10,7 @@ namespace wrenquil {
 
 class CLoginDlg : public CDialog {
 public:
-    explicit CLoginDlg(LoginState& login);
+    explicit CLoginDlg(LoginState& state);
 
 private:
     void DoDataExchange(CDataExchange* exchange) override;
@@ -18,9 +18,9 @@ private:
     void OnOK() override;
     void OnCancel() override { EndDialog(1); }
 
-    LoginState& login_;
-    CEdit userNameEdit_;
-    CEdit passwordEdit_;
+    LoginState& login;
+    CEdit userNameEdit;
+    CEdit passwordEdit;
 };
 
 } // namespace wrenquil

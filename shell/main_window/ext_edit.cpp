@@ -21,8 +21,8 @@ const MessageMap* CExtEdit::GetMessageMap() const {
 }
 
 LRESULT CExtEdit::OnChar(WPARAM character, LPARAM) {
-    constexpr WPARAM kCtrlA = 1;
-    if (character == kCtrlA) {
+    constexpr WPARAM CTRL_A = 1;
+    if (character == CTRL_A) {
         SendMessage(EM_SETSEL, 0, -1);
         SendMessage(EM_SCROLLCARET, 0, 0);
         return 0;

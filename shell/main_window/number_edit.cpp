@@ -1,6 +1,7 @@
 #include "number_edit.h"
 
 #include "core/number_paste.h"
+#include "framework/code_page_text.h"
 
 #include <cstdio>
 #include <iterator>
@@ -11,30 +12,25 @@ namespace {
 
 using Rows = MessageRows<CNumberEdit>;
 
-constexpr UINT_PTR kBalloonTimer = 0x4E42; // the edit control's own timers use small numbers
-constexpr UINT kBalloonMilliseconds = 10000;
-constexpr int kBalloonWidth = 300; // pixels, so the text wraps
+constexpr UINT_PTR BALLOON_TIMER = 0x4E42; // the edit control's own timers use small numbers
+constexpr UINT BALLOON_MILLISECONDS = 10000;
+constexpr int BALLOON_WIDTH = 300; // pixels, so the text wraps
 
-std::optional<std::string> ClipboardText(HWND owner) {
+// The clipboard's text as the box would paste it: the clipboard's own Unicode text, so no
+// code page of the copying program's keyboard stands in between.
+std::optional<std::wstring> ClipboardText(HWND owner) {
     if (!::OpenClipboard(owner)) {
         return std::nullopt;
     }
-    std::optional<std::string> text;
-    if (HANDLE data = ::GetClipboardData(CF_TEXT); data != nullptr) {
-        if (const auto* chars = static_cast<const char*>(::GlobalLock(data)); chars != nullptr) {
+    std::optional<std::wstring> text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT); data != nullptr) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data)); chars != nullptr) {
             text = chars;
             ::GlobalUnlock(data);
         }
     }
     ::CloseClipboard();
     return text;
-}
-
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(
-        CP_ACP, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()))));
-    return wide; // with its terminating zero
 }
 
 } // namespace
@@ -53,18 +49,27 @@ const MessageMap* CNumberEdit::GetMessageMap() const {
     return &messageMap;
 }
 
+// Lengths in characters, as the box's limit counts them.
 LRESULT CNumberEdit::OnPaste(WPARAM, LPARAM) {
-    const std::optional<std::string> pasted = ClipboardText(m_hWnd);
-    if (!pasted) {
+    const std::optional<std::wstring> clipboard = ClipboardText(m_hWnd);
+    if (!clipboard) {
         return Default(); // no text to paste
+    }
+    HideBalloon();
+    const std::optional<std::string> pasted = InCodePage(*clipboard);
+    if (!pasted) {
+        ShowBalloon("Nothing pasted", NotInCodePageText("pasted number"));
+        return 0;
     }
     DWORD start = 0;
     DWORD end = 0;
-    SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const auto keptLength = static_cast<std::size_t>(GetWindowTextLength()) - (end - start);
+    ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    const auto keptLength =
+        static_cast<std::size_t>(::GetWindowTextLengthW(m_hWnd)) - (end - start);
     const auto limit = static_cast<std::size_t>(SendMessage(EM_GETLIMITTEXT));
-    HideBalloon();
-    if (const std::optional<std::string> inserted = FitPastedNumber(*pasted, keptLength, limit)) {
+    if (const std::optional<std::string> inserted =
+            FitPastedNumber(*pasted, keptLength, limit, IsCodePageLeadByte)) {
         ReplaceSel(inserted->c_str(), TRUE); // undoable, and the box reports the change
         return 0;
     }
@@ -89,7 +94,7 @@ LRESULT CNumberEdit::OnKeyDown(WPARAM key, LPARAM) {
 }
 
 LRESULT CNumberEdit::OnTimer(WPARAM id, LPARAM) {
-    if (id != kBalloonTimer) {
+    if (id != BALLOON_TIMER) {
         return Default();
     }
     HideBalloon();
@@ -102,21 +107,21 @@ LRESULT CNumberEdit::HideBalloonThenDefault(WPARAM, LPARAM) {
 }
 
 void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text) {
-    const std::wstring wideTitle = Wide(title);
-    const std::wstring wideText = Wide(text);
+    const std::wstring wideTitle = FromCodePage(title);
+    const std::wstring wideText = FromCodePage(text);
     EDITBALLOONTIP tip{sizeof tip, wideTitle.c_str(), wideText.c_str(), TTI_WARNING};
     if (SendMessage(EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip)) != FALSE) {
         return;
     }
     HWND dialog = ::GetParent(m_hWnd);
-    if (balloon_ == nullptr || !::IsWindow(balloon_)) {
-        balloon_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                                     WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP, 0, 0, 0,
-                                     0, dialog, nullptr, nullptr, nullptr);
-        if (balloon_ == nullptr) {
+    if (m_balloon == nullptr || !::IsWindow(m_balloon)) {
+        m_balloon = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                      WS_POPUP | TTS_NOPREFIX | TTS_BALLOON | TTS_ALWAYSTIP, 0, 0,
+                                      0, 0, dialog, nullptr, nullptr, nullptr);
+        if (m_balloon == nullptr) {
             return;
         }
-        ::SendMessageA(balloon_, TTM_SETMAXTIPWIDTH, 0, kBalloonWidth);
+        ::SendMessageA(m_balloon, TTM_SETMAXTIPWIDTH, 0, BALLOON_WIDTH);
     }
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
@@ -124,26 +129,26 @@ void CNumberEdit::ShowBalloon(const std::string& title, const std::string& text)
     tool.hwnd = dialog;
     tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
     tool.lpszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(balloon_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(balloon_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageA(balloon_, TTM_SETTITLEA, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
+    ::SendMessageA(m_balloon, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(m_balloon, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(m_balloon, TTM_SETTITLEA, TTI_WARNING, reinterpret_cast<LPARAM>(title.c_str()));
     RECT box;
     ::GetWindowRect(m_hWnd, &box);
-    ::SendMessageA(balloon_, TTM_TRACKPOSITION, 0,
+    ::SendMessageA(m_balloon, TTM_TRACKPOSITION, 0,
                    MAKELPARAM((box.left + box.right) / 2, box.bottom));
-    ::SendMessageA(balloon_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-    ::SetTimer(m_hWnd, kBalloonTimer, kBalloonMilliseconds, nullptr);
+    ::SendMessageA(m_balloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    ::SetTimer(m_hWnd, BALLOON_TIMER, BALLOON_MILLISECONDS, nullptr);
 }
 
 void CNumberEdit::HideBalloon() {
     SendMessage(EM_HIDEBALLOONTIP);
-    if (balloon_ != nullptr && ::IsWindowVisible(balloon_)) {
+    if (m_balloon != nullptr && ::IsWindowVisible(m_balloon)) {
         TOOLINFOA tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = ::GetParent(m_hWnd);
         tool.uId = reinterpret_cast<UINT_PTR>(m_hWnd);
-        ::SendMessageA(balloon_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-        ::KillTimer(m_hWnd, kBalloonTimer);
+        ::SendMessageA(m_balloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+        ::KillTimer(m_hWnd, BALLOON_TIMER);
     }
 }
 

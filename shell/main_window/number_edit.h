@@ -24,7 +24,7 @@ private:
 
     // Our own balloon, for an edit control that shows none (Wine's, or one without version 6
     // of the common controls); owned by the dialog, which destroys it.
-    HWND balloon_ = nullptr;
+    HWND m_balloon = nullptr;
 };
 
 } // namespace wrenquil

@@ -14,23 +14,22 @@ namespace wrenquil {
 struct Preferences;
 class SettingsStore;
 
-inline constexpr char kHotKeyRefusedText[] =
+inline constexpr char HOT_KEY_REFUSED_TEXT[] =
     "The hot key could not be registered. Another program may already be using it.";
-inline constexpr char kRunAtStartupFailedText[] =
+inline constexpr char RUN_AT_STARTUP_FAILED_TEXT[] =
     "Wrenquil could not be set to run at system startup.";
-inline constexpr char kRunAtStartupRemovalFailedText[] =
+inline constexpr char RUN_AT_STARTUP_REMOVAL_FAILED_TEXT[] =
     "Wrenquil could not be removed from system startup.";
 
 class CPreferencesDlg : public CDialog {
 public:
-    CPreferencesDlg(Preferences& preferences, const SettingsStore& settings,
-                    CaptureHotKey& captureHotKey);
+    CPreferencesDlg(Preferences& chosen, const SettingsStore& store, CaptureHotKey& hotKey);
 
     const MessageMap* GetMessageMap() const override;
     static const MessageMap messageMap;
 
     // What the user accepted, for the login record; its result is 1 until then.
-    PreferencesOutcome outcome;
+    const PreferencesOutcome& Outcome() const { return outcome; }
 
 private:
     void DoDataExchange(CDataExchange* exchange) override;
@@ -44,9 +43,10 @@ private:
     void EnableCredentialEdits();
     static const MessageMapEntry messageEntries[];
 
-    Preferences& preferences_;
-    const SettingsStore& settings_;
-    CaptureHotKey& captureHotKey_;
+    Preferences& preferences;
+    const SettingsStore& settings;
+    CaptureHotKey& captureHotKey;
+    PreferencesOutcome outcome;
 
     CHotKeyCtrl hotKeyControl;
     int startMinimizedCheck = 0;

@@ -1,6 +1,5 @@
 #include "tray_icon.h"
 
-#include "framework/shell_api.h"
 #include "res/resource.h"
 #include "shell/messages.h"
 
@@ -27,13 +26,12 @@ BOOL TrayIcon::Notify(DWORD action) const {
     // The shell 5.0 layout of this build: 504 bytes in 64 bits (488 is the 32-bit size).
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
     record.hWnd = window_;
-    record.uID = kTrayIconId;
+    record.uID = TRAY_ICON_ID;
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = WM_TRAYNOTIFY;
     record.hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    ::lstrcpynA(record.szTip, kTrayTip, sizeof record.szTip);
-    // Qualified: the argument's type brings the import into view too.
-    return wrenquil::Shell_NotifyIconA(action, &record);
+    ::lstrcpynA(record.szTip, TRAY_TIP, sizeof record.szTip);
+    return Shell_NotifyIconA(action, &record);
 }
 
 } // namespace wrenquil

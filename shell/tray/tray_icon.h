@@ -6,29 +6,27 @@
 
 namespace wrenquil {
 
-inline constexpr UINT kTrayIconId = 128;
-inline constexpr char kTrayTip[] = "Wrenquil";
+inline constexpr UINT TRAY_ICON_ID = 128;
+inline constexpr char TRAY_TIP[] = "Wrenquil";
 
 class TrayIcon {
 public:
-    TrayIcon() = default;
+    // The icon of `window`, which receives its callback message; not shown yet.
+    explicit TrayIcon(HWND window) : window_(window) {}
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
     ~TrayIcon() { Remove(); }
 
-    // The window whose icon it is, and which receives its callback message.
-    void SetOwner(HWND window) { window_ = window; }
     // Adds the icon unless it is shown; true when it is shown afterwards.
     bool Show();
     void Remove();
     // A restarted shell shows no icon of ours any more.
     void ShellRestarted() { shown_ = false; }
-    bool Shown() const { return shown_; }
 
 private:
     BOOL Notify(DWORD action) const;
 
-    HWND window_ = nullptr;
+    HWND window_;
     bool shown_ = false;
 };
 

@@ -4,6 +4,7 @@
 # Wine's output always goes through files: services Wine starts inherit a pipe and keep
 # the reader waiting.
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -113,6 +114,20 @@ class RunningProgram:
         except subprocess.TimeoutExpired:
             raise CheckFailed("the window is gone but the process is still running")
         expect_equal(code, 0, "exit code")
+
+
+def registry_values(key):
+    # {name: data} of the key's own values as `reg query` prints them (a DWORD as 0x..,
+    # binary data in hex, text in the console's code page), or None when the key is missing.
+    code, out, _ = wine("reg", "query", key)
+    return None if code != 0 else {match[1]: match[2] for match in (re.match(
+        r"    (.+?)    REG_[A-Z_]+    ?(.*)$", line) for line in out.splitlines()) if match}
+
+
+def gateway_requests():
+    # How many requests the gateway has answered (its control requests are not counted).
+    with open(os.environ["WRENQUIL_TEST_GATEWAY_LOG"], "rb") as log:
+        return log.read().count(b"\n")
 
 
 def set_gateway_scenario(name):

@@ -5,7 +5,7 @@
 #
 # Arguments, if any, pick the cases whose names contain one of them. Prints one line per case
 # and a last line `N passed, N failed`.
-import re, struct, subprocess, sys, zipfile  # noqa: E401
+import re, struct, sys, zipfile  # noqa: E401
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "blackbox"))
@@ -80,34 +80,6 @@ def portable_zip():
                  "README.txt's line ends (how many, and its last two characters): all \\r\\n")
     expect_equal([text for text in ("HKEY_CURRENT_USER" + APP_KEY[4:], "delete its folder")
                   if text not in " ".join(readme.split())], [], "what README.txt does not tell")
-
-
-# The icon and the logo as wrestool (icoutils) rebuilds them from the exe's resources: an .ico
-# file and a .bmp file.
-def resource_file(exe, kind):
-    return subprocess.run(["wrestool", "-x", "-t", kind, exe], stdout=subprocess.PIPE,
-                          check=True).stdout
-
-
-@case("the release exe's icon and logo: 16, 32 and 48 px at 8 bits with a mask; 75 x 45 at 24")
-def artwork():
-    icon = resource_file(RELEASE_EXE, "14")
-    images = []
-    for entry in range(struct.unpack_from("<H", icon, 4)[0]):
-        size, offset = struct.unpack_from("<II", icon, 6 + 16 * entry + 8)
-        width, height, bits = struct.unpack_from("<4xii2xH", icon, offset)
-        height //= 2  # the colours' height and the mask's
-        # The mask ends the image: rows of 1 bit a pixel (1: transparent), 32-bit aligned.
-        stride = (width + 31) // 32 * 4
-        mask = icon[offset + size - stride * height:offset + size]
-        clear = sum(bin(mask[row * stride + byte]).count("1")
-                    for row in range(height) for byte in range(width // 8))
-        images.append((width, height, bits, 0 < clear < width * height))
-    expect_equal(images, [(size, size, 8, True) for size in (16, 32, 48)],
-                 "the icon's images (width, height, bits a pixel, some pixels transparent and "
-                 "some not)")
-    expect_equal(struct.unpack_from("<2s16xii2xH", resource_file(RELEASE_EXE, "2")),
-                 (b"BM", 75, 45, 24), "the logo's file type, width, height, bits a pixel")
 
 
 if __name__ == "__main__":

@@ -7,13 +7,14 @@
 # Run through tests/installer/run.sh (a display, a fresh Wine prefix). Arguments, if any, pick
 # the cases whose names contain one of them. Prints one line per case and a last line
 # `N passed, N failed`.
-import filecmp, os, re, shutil, subprocess, sys, tempfile  # noqa: E401
+import filecmp, os, shutil, subprocess, sys, tempfile  # noqa: E401
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "blackbox"))
 from run_file_checks import APP_KEY, PORTABLE_ZIP, RELEASE_EXE, SETUP_EXE, VERSION  # noqa: E402
 from wine_session import (case_registrar, run_cases, COMPANY_KEY, DEMO_EXE,  # noqa: E402
-                          REPO, RunningProgram, expect_equal, poll, probe, stop_wine, wine)
+                          REPO, RunningProgram, expect_equal, poll, probe, registry_values,
+                          stop_wine, wine)
 
 OTHER_PROGRAM_KEY = COMPANY_KEY + r"\Other Program"
 SETTINGS_KEY = APP_KEY + r"\Preferences"
@@ -39,13 +40,6 @@ case = case_registrar(CASES)
 def unix(windows_path):  # C:\x is <prefix>/dosdevices/c:/x
     return Path(os.environ["WINEPREFIX"], "dosdevices",
                 windows_path[0].lower() + windows_path[1:].replace("\\", "/"))
-
-
-# {name: data} of the key's own values (a DWORD as 0x..), or None when the key is missing.
-def registry_values(key):
-    code, out, _ = wine("reg", "query", key)
-    return None if code != 0 else {match[1]: match[2] for match in (re.match(
-        r"    (.+?)    REG_[A-Z_]+    ?(.*)$", line) for line in out.splitlines()) if match}
 
 
 def registry_value(key, name):

@@ -29,17 +29,20 @@ struct Situation {
 };
 
 // Notes what the capture does, on a clock that only its pauses move: key events as "17v" (down)
-// and "17^" (up), the key in decimal.
+// and "17^" (up), the key in decimal. Scroll Lock is the hot key: each press of it waits in the
+// queue as another press of the hot key.
 class RecordingCapture final : public CapturePlatform, public Situation {
 public:
     explicit RecordingCapture(const Situation& situation) : Situation(situation) {}
     std::string done;
+    int hotKeyPressesQueued = 0;
 
     bool MainWindowInFront() override { return inFront; }
     void Pause(unsigned milliseconds) override { now_ += milliseconds; }
     bool ScrollLockOn() override { return scrollLock; }
     bool ModifierKeysDown() override { return now_ < modifiersUpAt; }
     void KeyEvent(std::uint8_t key, bool release) override {
+        hotKeyPressesQueued += key == 0x91 && !release ? 1 : 0; // Scroll Lock
         copiedAt_ = key == 0x43 && release ? now_ + copyTakes : copiedAt_;
         done += std::to_string(key) + (release ? "^ " : "v ");
     }
@@ -47,6 +50,7 @@ public:
     bool ClipboardBusy() override { return false; }
     void RestoreFromTray() override { done += "restore at " + std::to_string(now_); }
     void PasteIntoMessageBox() override { done += ", paste"; }
+    void DropHotKeyPressesMeanwhile() override { hotKeyPressesQueued = 0; }
 
 private:
     unsigned now_ = 0;
@@ -69,6 +73,8 @@ TEST(CaptureSelection, CopiesOnceTheKeysAreUpAndPastesOnlyWhatTheCopyPutOnTheCli
         RecordingCapture platform(situation);
         CaptureSelection(situation.id, platform);
         EXPECT_EQ(platform.done, done) << name;
+        // Taken later, another press would copy once more should another program be in front.
+        EXPECT_EQ(platform.hotKeyPressesQueued, 0) << name;
     }
 }
 

@@ -1,15 +1,19 @@
 // A main window that keeps what a user would see: the boxes' texts, Send and the Message menu's
 // items enabled or not, the status bar, and the dialogs and message boxes shown. Like the real
 // one, setting the mobile number raises its change notification. It stands in for the gateway
-// too, noting among what is shown the session's life and what the window showed while fetching.
+// too: it keeps what the gateway was asked, and notes among what is shown the session's life
+// and what the window showed while fetching.
 #pragma once
 
 #include "core/login_state.h"
 #include "core/main_window.h"
+#include "gateway/gateway_request.h"
 #include "gateway/gateway_transport.h"
 #include "res/resource.h"
 
+#include <cstring>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,6 +34,8 @@ public:
     PreferencesOutcome preferences;           // what the Preferences dialog hands back
     std::string sendWhenBusy = "not handled"; // when the input queued during a send is handled
     std::optional<FetchOutcome> fetched;      // what the gateway answers; none: no session opens
+    std::string asked;                        // the path and query the gateway was asked for
+    std::string unheld; // the box ("message", "number") that holds what the code page cannot
 
     // Send as the button and the menu item show it: "on", "off", or "differ".
     std::string Send() const {
@@ -51,8 +57,12 @@ public:
         mobileText = text;
         MobileNumberChanged(login_, *this);
     }
-    std::string MessageText() override { return messageText; }
-    std::string MobileText() override { return mobileText; }
+    std::optional<std::string> MessageText() override {
+        return unheld == "message" ? std::nullopt : std::optional(messageText);
+    }
+    std::optional<std::string> MobileText() override {
+        return unheld == "number" ? std::nullopt : std::optional(mobileText);
+    }
     void FocusMessageBox() override {}
     void HandleInputMadeWhileBusy() override { sendWhenBusy = Send(); }
     void ShowMessage(const std::string& text, const std::string& caption) override {
@@ -68,18 +78,27 @@ public:
         return preferences;
     }
 
-    bool OpenSession(std::string& errorText) override {
+    std::unique_ptr<GatewaySession> OpenSession(std::string& errorText) override {
         errorText = "no session";
-        shown += fetched ? "open, " : "";
-        return fetched.has_value();
+        if (!fetched) {
+            return nullptr;
+        }
+        shown += "open, ";
+        return std::make_unique<Session>(*this);
     }
-    FetchOutcome Fetch(const std::string&) override {
-        shown += status[0] + " / Send " + Send() + ", ";
-        return *fetched;
-    }
-    void CloseSession() override { shown += "closed"; }
 
 private:
+    struct Session final : GatewaySession {
+        explicit Session(FakeMainWindow& fake) : window(fake) {}
+        ~Session() override { window.shown += "closed"; }
+        FetchOutcome Fetch(const std::string& url) override {
+            window.shown += window.status[0] + " / Send " + window.Send() + ", ";
+            window.asked = url.substr(GatewayBaseAddress().size() - std::strlen(GATEWAY_PATH));
+            return *window.fetched;
+        }
+        FakeMainWindow& window;
+    };
+
     const LoginState& login_;
 };
 

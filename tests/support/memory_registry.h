@@ -33,7 +33,7 @@ public:
                          std::uint8_t* data, std::uint32_t* size) override {
         const auto value = values_.find(ValuePath(key, name));
         if (value == values_.end()) {
-            return kRegNotFound;
+            return REG_NOT_FOUND;
         }
         const auto& [valueType, bytes] = value->second;
         const bool fits = *size >= bytes.size();
@@ -42,12 +42,12 @@ public:
         }
         std::copy_n(bytes.begin(), data && fits ? bytes.size() : 0, data);
         *size = static_cast<std::uint32_t>(bytes.size());
-        return data && !fits ? kRegMoreData : kRegSuccess;
+        return data && !fits ? REG_MORE_DATA : REG_SUCCESS;
     }
     RegStatus SetValue(RegKey key, const std::string& name, std::uint32_t type,
                        const std::uint8_t* data, std::uint32_t size) override {
         values_[ValuePath(key, name)] = {type, std::vector<std::uint8_t>(data, data + size)};
-        return kRegSuccess;
+        return REG_SUCCESS;
     }
     RegStatus QueryValueAsStored(RegKey key, const std::string& name, std::uint32_t* type,
                                  std::uint8_t* data, std::uint32_t* size) override {
@@ -58,9 +58,9 @@ public:
         return SetValue(key, name, type, data, size);
     }
     RegStatus DeleteValue(RegKey key, const std::string& name) override {
-        return values_.erase(ValuePath(key, name)) ? kRegSuccess : kRegNotFound;
+        return values_.erase(ValuePath(key, name)) ? REG_SUCCESS : REG_NOT_FOUND;
     }
-    RegStatus CloseKey(RegKey key) override { return handles_.erase(key) ? kRegSuccess : 6; }
+    RegStatus CloseKey(RegKey key) override { return handles_.erase(key) ? REG_SUCCESS : 6; }
 
     // Opening this key (e.g. "HKLM\\Software\\...\\Run") with the right to change it fails with
     // access denied, as for a user without administrative rights.
@@ -86,20 +86,20 @@ private:
     // Keys are known by their whole path: creating one does not create the keys above it.
     RegStatus Open(RegKey parent, const std::string& subKey, std::uint32_t access, bool create,
                    RegKey* key) {
-        const std::string path = (parent == kCurrentUserKey    ? "hkcu"
-                                  : parent == kLocalMachineKey ? "hklm"
-                                                               : handles_.at(parent)) +
+        const std::string path = (parent == CURRENT_USER_KEY    ? "hkcu"
+                                  : parent == LOCAL_MACHINE_KEY ? "hklm"
+                                                                : handles_.at(parent)) +
                                  "\\" + Lower(subKey);
         if (!create && !keys_.count(path)) {
-            return kRegNotFound;
+            return REG_NOT_FOUND;
         }
         if ((access & 0x0006) && denied_.count(path)) { // KEY_SET_VALUE or KEY_CREATE_SUB_KEY
-            return kRegAccessDenied;
+            return REG_ACCESS_DENIED;
         }
         keys_.insert(path);
         *key = ++nextHandle_;
         handles_[*key] = path;
-        return kRegSuccess;
+        return REG_SUCCESS;
     }
     // The value's lower-case "key path|name".
     std::string ValuePath(RegKey key, const std::string& name) const {

@@ -7,33 +7,48 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
+#include <fstream>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace wrenquil {
 namespace {
 
-// Written on the window's thread, read on the test's.
-std::mutex openedLock;
-std::vector<std::string> opened;
-HINSTANCE WINAPI RecordOpen(HWND, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT show) {
-    const std::lock_guard<std::mutex> lock(openedLock);
-    opened.push_back(std::string(verb) + " " + file + " " + std::to_string(show));
-    return reinterpret_cast<HINSTANCE>(33);
-}
+constexpr COLORREF LINK_BLUE = RGB(0, 0, 192);
 
-// The system's DLLs, but a shell whose ShellExecuteA only records what it is asked to open.
-class RecordingShell final : public LibraryLoader {
+// What the system opens http addresses with, while the object lives: a command that writes
+// the address it is given into a file, where a browser would show it. (Wine's classes are the
+// machine's: the user's own are not looked at.)
+class RecordedBrowser {
 public:
-    HMODULE Load(const char* dll) override { return SystemLibraryLoader().Load(dll); }
-    FARPROC Find(HMODULE module, const char* function) override {
-        if (std::string(function) == "ShellExecuteA") {
-            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&RecordOpen));
-        }
-        return SystemLibraryLoader().Find(module, function);
+    RecordedBrowser() {
+        char folder[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, folder);
+        file_ = std::string(folder) + "wrenquil-opened.txt";
+        ::DeleteFileA(file_.c_str());
+        DWORD size = sizeof previous_;
+        ::RegGetValueA(HKEY_CLASSES_ROOT, HANDLER_KEY, nullptr, RRF_RT_REG_SZ, nullptr, previous_,
+                       &size);
+        Set("cmd.exe /c echo %1>\"" + file_ + "\"");
     }
+    ~RecordedBrowser() {
+        Set(previous_);
+        ::DeleteFileA(file_.c_str());
+    }
+    // The address it was given, once it has been.
+    std::string Opened() const {
+        std::string line;
+        WaitUntil([&] { return std::getline(std::ifstream(file_), line) && !line.empty(); });
+        return line.substr(0, line.find_last_not_of(" \r") + 1);
+    }
+
+private:
+    static constexpr char HANDLER_KEY[] = "http\\shell\\open\\command";
+    static void Set(const std::string& command) {
+        ::RegSetKeyValueA(HKEY_CLASSES_ROOT, HANDLER_KEY, nullptr, REG_SZ, command.c_str(),
+                          static_cast<DWORD>(command.size() + 1));
+    }
+    std::string file_;
+    char previous_[MAX_PATH] = {};
 };
 
 // The cursor that a WM_SETCURSOR to the control leaves set: the cursor belongs to the input
@@ -59,45 +74,34 @@ COLORREF TextColourOf(HWND control) {
     return colour;
 }
 
-// Whether the window was given back its own procedure and rid of the link's properties.
-bool CleanedUp(HWND window) {
-    const auto proc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC));
-    bool clean = proc != &HyperlinkControlProc && proc != &HyperlinkParentProc;
-    for (const char* name : {kOriginalProcProperty, kOriginalFontProperty, kUnderlineFontProperty,
-                             kFromStaticProperty}) {
-        clean = clean && ::GetPropA(window, name) == nullptr;
-    }
-    return clean;
-}
-
 TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
-    RecordingShell shell;
-    MainWindowHarness harness(shell);
-    // How many of the link and its box were clean when they were destroyed.
-    std::atomic<HWND> watchedLink{nullptr}, watchedBox{nullptr};
-    std::atomic<int> cleanAtDestruction{0};
+    const RecordedBrowser browser;
+    MainWindowHarness harness;
+    // How many of the two links had their own font back when they were destroyed.
+    std::atomic<HWND> links[2] = {nullptr, nullptr};
+    std::atomic<LRESULT> plainFont{0};
+    std::atomic<int> plainAtDestruction{0};
     harness.watch = [&](HWND window, UINT message, WPARAM) {
-        if (message == WM_NCDESTROY && (window == watchedLink || window == watchedBox)) {
-            cleanAtDestruction += CleanedUp(window) ? 1 : 0;
+        if (message == WM_NCDESTROY && (window == links[0] || window == links[1])) {
+            plainAtDestruction += ::SendMessageA(window, WM_GETFONT, 0, 0) == plainFont ? 1 : 0;
         }
     };
     RunSettled(harness, [&](Driver& d) {
         for (const int command : {ID_HELP_ABOUT, ID_APP_ABOUT}) {
             d.Command(command);
             HWND box = d.WaitForDialog("About Wrenquil");
-            ASSERT_NE(box, nullptr) << command;
             HWND link = ::GetDlgItem(box, IDC_HOMEPAGE);
-            watchedLink = link;
-            watchedBox = box;
-            cleanAtDestruction = 0;
             HWND other = ::GetWindow(link, GW_HWNDPREV); // "Home Page:"
-            EXPECT_EQ(TextColourOf(link), kHyperlinkColour);
-            EXPECT_NE(TextColourOf(other), kHyperlinkColour) << "other statics keep theirs";
+            links[0] = link;
+            links[1] = other;
+            plainAtDestruction = 0;
+            EXPECT_EQ(TextColourOf(link), LINK_BLUE);
+            EXPECT_NE(TextColourOf(other), LINK_BLUE) << "other statics keep theirs";
             EXPECT_EQ(CursorSetBy(link), ::LoadCursor(nullptr, IDC_HAND));
 
             // Underlined while the pointer is over it, plain once it leaves, and again when back.
             const auto font = [&] { return ::SendMessageA(link, WM_GETFONT, 0, 0); };
-            const LRESULT plain = font();
+            const LRESULT plain = plainFont = font();
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
             const LRESULT underlined = font();
             LOGFONTA description{};
@@ -111,26 +115,25 @@ TEST(AboutBox, ShowsTheHomePageAsALinkAndCleansUpAfterItself) {
             EXPECT_EQ(font(), underlined) << "back inside";
             ::SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(-40, 2));
 
-            // A click opens the home page and the box stays open.
+            // A click opens the home page in the browser and the box stays open.
             ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
             ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-            std::vector<std::string> seen;
-            EXPECT_TRUE(WaitUntil([&] {
-                const std::lock_guard<std::mutex> lock(openedLock);
-                return !(seen = std::exchange(opened, {})).empty();
-            }));
-            EXPECT_EQ(seen, std::vector<std::string>{std::string("open ") + kHomePageAddress + " " +
-                                                     std::to_string(SW_SHOWNORMAL)});
+            EXPECT_EQ(browser.Opened(), HOME_PAGE_ADDRESS);
             EXPECT_TRUE(::IsWindow(box));
 
             ConvertStaticToHyperlink(other); // a second link on the same box
-            EXPECT_EQ(TextColourOf(other), kHyperlinkColour);
+            EXPECT_EQ(TextColourOf(other), LINK_BLUE);
+            ::SendMessageA(other, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+            const LRESULT otherUnderlined = ::SendMessageA(other, WM_GETFONT, 0, 0);
+            ::SendMessageA(other, WM_MOUSEMOVE, 0, MAKELPARAM(-40, 2));
 
             Driver::Click(box, IDOK);
             ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
-            EXPECT_EQ(cleanAtDestruction, 2);
-            EXPECT_EQ(::GetObjectType(reinterpret_cast<HGDIOBJ>(underlined)), 0u)
-                << "the underlined font is deleted";
+            EXPECT_EQ(plainAtDestruction, 2);
+            for (const LRESULT gone : {underlined, otherUnderlined}) {
+                EXPECT_EQ(::GetObjectType(reinterpret_cast<HGDIOBJ>(gone)), 0u)
+                    << "the underlined fonts are deleted";
+            }
         }
     });
 }

@@ -3,22 +3,23 @@
 #include "main_window_harness.h"
 #include "shell/tray/tray_icon.h"
 
+#include <commctrl.h>
+
 #include <atomic>
-#include <chrono>
 #include <iterator>
 #include <memory>
 
 namespace wrenquil {
 namespace {
 
-constexpr char kIconClass[] = "__winex11_tray_icon";
+constexpr char ICON_CLASS[] = "__winex11_tray_icon";
 
 // Without a system tray on the X display, Wine shows icons in a window of its own, one child
 // window per icon; the first shown, or null. (A test that leaves another's icon behind makes
 // the double-click miss ours.)
 HWND ShownTrayIcon() {
     HWND tray = ::FindWindowA(nullptr, "Wine System Tray");
-    for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, kIconClass, nullptr));) {
+    for (HWND icon = nullptr; tray && (icon = ::FindWindowExA(tray, icon, ICON_CLASS, nullptr));) {
         if (::IsWindowVisible(icon)) {
             return icon;
         }
@@ -26,16 +27,18 @@ HWND ShownTrayIcon() {
     return nullptr;
 }
 
-// When the window's thread last took up a message, and its hot keys' messages, noted by hooks
-// on it while RunSettled runs.
-using Clock = std::chrono::steady_clock;
-std::atomic<Clock::rep> lastMessage{0};
+// The hot keys' messages the window's thread has taken up, and the last of the test's own
+// posted messages it has, noted by hooks on it while RunSettled runs.
+constexpr UINT TEST_MESSAGE = WM_APP + 0x3A7;
 std::atomic<int> hotKeysTaken{0};
+std::atomic<WPARAM> testMessagesTaken{0};
 MessageWatch watch; // the harness's, called on the window's thread
 
 void NoteMessage(HWND window, UINT message, WPARAM wParam) {
-    lastMessage = Clock::now().time_since_epoch().count();
     hotKeysTaken += message == WM_HOTKEY ? 1 : 0;
+    if (message == TEST_MESSAGE) {
+        testMessagesTaken = wParam;
+    }
     if (watch) {
         watch(window, message, wParam);
     }
@@ -61,7 +64,7 @@ bool NotifyIcon(HWND window, DWORD action) {
     NOTIFYICONDATAA record{};
     record.cbSize = NOTIFYICONDATAA_V2_SIZE;
     record.hWnd = window;
-    record.uID = kTrayIconId;
+    record.uID = TRAY_ICON_ID;
     return ::Shell_NotifyIconA(action, &record) != FALSE;
 }
 
@@ -69,6 +72,46 @@ bool DoubleClickTrayIcon() {
     HWND icon = nullptr;
     return WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; }) &&
            ::PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4)); // a point on it
+}
+
+// Input in order with the clicks and keys after it; with `buttons`, a press or release there.
+static void MoveMouseTo(int x, int y, DWORD buttons = 0) {
+    ::mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons,
+                  static_cast<DWORD>(x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1)),
+                  static_cast<DWORD>(y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1)), 0, 0);
+}
+
+std::string TrayIconTip() {
+    HWND icon = nullptr;
+    if (!WaitUntil([&] { return (icon = ShownTrayIcon()) != nullptr; })) {
+        return "";
+    }
+    RECT rect{};
+    ::GetWindowRect(icon, &rect);
+    // Onto the icon from elsewhere, as the mouse moves: a pointer already there would rest
+    // without a move, and a second warp of the pointer may be undone by the first's late event.
+    // A move the tray takes before its icon is ready to show the tip is lost: moved again.
+    std::string tip;
+    for (int attempt = 0; attempt < 3 && tip.empty(); ++attempt) {
+        MoveMouseTo(rect.right + 40, rect.bottom + 40);
+        MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        WaitUntil(
+            [&] {
+                for (HWND shown = nullptr; (shown = ::FindWindowExA(nullptr, shown, TOOLTIPS_CLASSA,
+                                                                    nullptr)) != nullptr;) {
+                    char text[128] = ""; // asked of the tip itself: it belongs to another process
+                    if (::IsWindowVisible(shown) &&
+                        ::SendMessageA(shown, WM_GETTEXT, sizeof text,
+                                       reinterpret_cast<LPARAM>(text)) > 0) {
+                        tip = text;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            2000);
+    }
+    return tip;
 }
 
 HWND ShownWindow(const char* windowClass) {
@@ -86,9 +129,8 @@ HWND ShownWindow(const char* windowClass) {
 void ClickOn(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    ::SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-    ::mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    ::mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, MOUSEEVENTF_LEFTDOWN);
+    MoveMouseTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, MOUSEEVENTF_LEFTUP);
 }
 
 void PressKeys(std::initializer_list<BYTE> keys) {
@@ -114,12 +156,23 @@ bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
     return done();
 }
 
+bool InputHandled(const Driver& d, int id) {
+    HWND box = d.Item(id);
+    if (!WaitUntil([&] { return FocusOf(d.window) == box; })) {
+        return false;
+    }
+    ::SendMessageA(box, EM_SETSEL, 0, 0);
+    const auto end = static_cast<WORD>(::GetWindowTextLengthA(box));
+    PressKeys({VK_END});
+    return WaitUntil([&] { return ::SendMessageA(box, EM_GETSEL, 0, 0) == MAKELRESULT(end, end); });
+}
+
 bool HotKeyFree(UINT modifiers, UINT key) {
     MSG msg;
     ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // the queue the registration belongs to
-    constexpr int kProbeId = 0xBFFF;
-    const bool free = ::RegisterHotKey(nullptr, kProbeId, modifiers, key) != FALSE;
-    return free && ::UnregisterHotKey(nullptr, kProbeId);
+    constexpr int PROBE_ID = 0xBFFF;
+    const bool free = ::RegisterHotKey(nullptr, PROBE_ID, modifiers, key) != FALSE;
+    return free && ::UnregisterHotKey(nullptr, PROBE_ID);
 }
 
 bool BringToFront(HWND window) {
@@ -131,7 +184,6 @@ bool BringToFront(HWND window) {
 INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
                    bool waitUntilShown) {
     watch = harness.watch;
-    NoteMessage(nullptr, WM_NULL, 0);
     hotKeysTaken = 0;
     const DWORD thread = ::GetCurrentThreadId();
     using Hook = std::unique_ptr<HHOOK__, decltype(&::UnhookWindowsHookEx)>;
@@ -140,7 +192,8 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
     const Hook sent(::SetWindowsHookExA(WH_CALLWNDPROC, &OnSent, nullptr, thread),
                     &::UnhookWindowsHookEx);
     const auto settledScript = [&](Driver& d) {
-        ASSERT_TRUE(WaitUntilQuiet()) << "the window never settled";
+        ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(d.window) != FALSE; }))
+            << "the window was never shown";
         script(d);
         // What Esc does in the menu's loop; the window's own end waits for the menu's.
         WaitUntil([] {
@@ -151,12 +204,12 @@ INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)
     return harness.Run(settledScript, waitUntilShown);
 }
 
-bool WaitUntilQuiet() {
-    // Far longer than any handler runs at start-up, far shorter than the wait's limit.
-    return WaitUntil([] {
-        return Clock::now() - Clock::time_point(Clock::duration(lastMessage)) >
-               std::chrono::milliseconds(150);
-    });
+bool PostedMessagesHandled(const Driver& d) {
+    static std::atomic<WPARAM> posted{0};
+    const WPARAM mine = ++posted;
+    return ::PostMessageA(d.window, TEST_MESSAGE, mine, 0) &&
+           WaitUntil([&] { return testMessagesTaken == mine || !::IsWindow(d.window); }) &&
+           testMessagesTaken == mine;
 }
 
 int HotKeysTaken() {

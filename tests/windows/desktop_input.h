@@ -30,6 +30,9 @@ inline bool TrayIconShown(HWND window) {
 // no test depends on where the window manager has just put the tray window.
 bool DoubleClickTrayIcon();
 
+// The tip shown while the pointer rests on the one icon in Wine's tray window; empty if none.
+std::string TrayIconTip();
+
 // A top-level window of this class that this process shows; null while none ("#32768": a menu).
 HWND ShownWindow(const char* windowClass);
 
@@ -43,9 +46,10 @@ void PressKeys(std::initializer_list<BYTE> keys);
 // null) the focus before each try.
 bool PressKeysInUntil(HWND dialog, int id, std::initializer_list<BYTE> keys,
                       const std::function<bool()>& done);
-inline bool PressKeysUntil(std::initializer_list<BYTE> keys, const std::function<bool()>& done) {
-    return PressKeysInUntil(nullptr, 0, keys, done);
-}
+// Puts the caret at the start of the window's box `id`, which must have the focus, and presses
+// End: input is taken in order, so once the caret is seen at the end, everything typed or
+// clicked before has been handled, and so have the messages it gave rise to.
+bool InputHandled(const Driver& d, int id);
 
 // True when no one holds the hot key. Under Wine a key registered without a window by a thread
 // that had no message queue yet can never be unregistered, and pressing it then crashes the
@@ -55,15 +59,16 @@ bool HotKeyFree(UINT modifiers, UINT key);
 // Brings the window to the front until the system says it is there.
 bool BringToFront(HWND window);
 
-// Runs the window as the harness does, but starts the script only once the window's thread is
-// quiet (see WaitUntilQuiet), and shows the harness's `watch` every message meanwhile. A menu
-// the script leaves open is closed, or the window could never end.
+// Runs the window as the harness does, but starts the script only once the window has been
+// shown: Wine's dialog loop shows its dialog (SW_SHOWNORMAL) the first time its queue is empty,
+// which would bring back a window hidden before. Shows the harness's `watch` every message
+// meanwhile. A menu the script leaves open is closed, or the window could never end.
 INT_PTR RunSettled(MainWindowHarness& harness, const std::function<void(Driver&)>& script,
                    bool waitUntilShown = true);
-// While RunSettled runs: waits until the window's thread has taken up no message for a while;
-// it has then found its queue empty at least once. Wine's dialog loop shows its dialog
-// (SW_SHOWNORMAL) the first time the queue is empty, which would bring back a hidden window.
-bool WaitUntilQuiet();
+// While RunSettled runs: posts the window a message and waits until its thread has taken it up,
+// and so has handled whatever was posted to it before (a hot key's message among them); false
+// when the window goes first.
+bool PostedMessagesHandled(const Driver& d);
 // While RunSettled runs: the hot keys' messages the window's thread has taken up.
 int HotKeysTaken();
 

@@ -8,10 +8,56 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace wrenquil {
+namespace {
+
+// The thread that drives the windows, one for the whole process and never ended. Under Wine a
+// thread still on its way out when the process ends can die of a segmentation fault that fails
+// a test whose every check passed; a driver of its own per window, and the watcher thread that
+// GoogleTest starts for each thread that checks anything, both ended just before the process.
+class DriverThread {
+public:
+    static DriverThread& Instance() {
+        static DriverThread* const driver = new DriverThread; // lives until the process ends
+        return *driver;
+    }
+    // Runs `job` on the driver thread; Wait() returns once it has.
+    void Start(std::function<void()> job) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        job_ = std::move(job);
+        done_ = false;
+        changed_.notify_all();
+    }
+    void Wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return done_; });
+    }
+
+private:
+    DriverThread() {
+        std::thread([this] {
+            for (std::unique_lock<std::mutex> lock(mutex_);; done_ = true, changed_.notify_all()) {
+                changed_.wait(lock, [&] { return static_cast<bool>(job_); });
+                const std::function<void()> job = std::exchange(job_, nullptr);
+                lock.unlock();
+                job();
+                lock.lock();
+            }
+        }).detach();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    bool done_ = true;
+};
+
+} // namespace
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
     return drive::PollUntil(milliseconds / 1000.0, done, 10);
@@ -59,10 +105,12 @@ void Driver::Type(int id, const std::string& text) const {
 
 HWND Driver::WaitForDialog(const char* caption) {
     HWND found = nullptr;
-    WaitUntil([&] {
-        found = ::FindWindowA("#32770", caption);
-        return found != nullptr && ::IsWindowVisible(found);
-    });
+    if (!WaitUntil([&] {
+            found = ::FindWindowA("#32770", caption);
+            return found != nullptr && ::IsWindowVisible(found);
+        })) {
+        ADD_FAILURE() << "no dialog \"" << caption << "\" came";
+    }
     return found;
 }
 
@@ -72,7 +120,8 @@ INT_PTR MainWindowHarness::Run(const std::function<void(Driver&)>& script, bool 
     if (beforeRun) {
         beforeRun();
     }
-    std::thread driver([&] {
+    DriverThread& driver = DriverThread::Instance();
+    driver.Start([&] {
         HWND handle = nullptr;
         WaitUntil([&] {
             handle = drive::FindMainWindow();
@@ -91,7 +140,7 @@ INT_PTR MainWindowHarness::Run(const std::function<void(Driver&)>& script, bool 
         }
     });
     const INT_PTR result = window.DoModal();
-    driver.join();
+    driver.Wait();
     app.m_pMainWnd = nullptr;
     return result;
 }

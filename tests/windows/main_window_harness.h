@@ -11,7 +11,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace wrenquil {
 
@@ -46,7 +48,8 @@ public:
     void Type(int id, const std::string& text) const;
     // Posted, so a command that opens a modal dialog does not hold up the driver.
     void Command(int id) const { ::PostMessageA(window, WM_COMMAND, id, 0); }
-    // A dialog or message box of this process with the given caption, once it is shown.
+    // A dialog or message box of this process with the given caption, once it is shown; a
+    // failure when none comes.
     static HWND WaitForDialog(const char* caption);
     // The text of a message box.
     static std::string BoxText(HWND box) { return DialogItemText(box, 0xFFFF); }
@@ -61,11 +64,7 @@ public:
 
 class MainWindowHarness {
 public:
-    // The DLLs the window loads on first use come from `libraries`.
-    explicit MainWindowHarness(LibraryLoader& libraries = SystemLibraryLoader())
-        : app("Wrenquil", libraries) {
-        RegisterCommonControls();
-    }
+    MainWindowHarness() : app("Wrenquil") { RegisterCommonControls(); }
 
     // Runs the window until the script returns (then closes it, unless it has ended) and
     // gives the window's result. The script starts once the window is shown, or, for scripts
@@ -74,9 +73,26 @@ public:
 
     // Logged in at start with a stored number, so Send follows the message alone.
     void LogInAtStart() {
-        settings.WriteNumber("AutoLogon", 1);
+        StoreNumber("AutoLogon", 1);
         settings.SaveCredentials(true, "ann", "pw", "07700");
     }
+
+    // A value of the settings section, as an earlier run or another program left it.
+    void StoreNumber(const char* name, std::uint32_t value) {
+        registry.Put(SECTION, name,
+                     {REG_TYPE_DWORD,
+                      {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+                       std::uint8_t(value >> 24)}});
+    }
+    void StoreText(const char* name, const std::string& text) {
+        registry.Put(SECTION, name, {REG_TYPE_SZ, {text.c_str(), text.c_str() + text.size() + 1}});
+    }
+    // What the section holds: the value's bytes, none when it is missing.
+    std::optional<std::vector<std::uint8_t>> Stored(const char* name) const {
+        const auto value = registry.Get(SECTION, name);
+        return value ? std::optional(value->second) : std::nullopt;
+    }
+    static constexpr char SECTION[] = "HKCU\\Software\\Halvory Limited\\Wrenquil\\Preferences";
 
     MemoryRegistry registry;
     SettingsStore settings{registry, "Wrenquil"};

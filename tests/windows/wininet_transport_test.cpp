@@ -2,7 +2,6 @@
 // (started by scripts/wine-env.sh --gateway; skipped without it).
 #include "framework/internet_error_text.h"
 #include "gateway/wininet_transport.h"
-#include "tests/support/case_name.h"
 #include "tests/windows/gateway_fixture.h"
 
 #include <gtest/gtest.h>
@@ -26,14 +25,14 @@ TEST(InternetErrorText, GivesTheTextOfWinInetOrTheSystemOrTheCode) {
     EXPECT_EQ(InternetErrorText(0xFFFF), "error 65535");
 }
 
-enum class Where { kGateway, kUntrusted, kClosedPort };
+enum class Where { GATEWAY, UNTRUSTED, CLOSED_PORT };
 
 struct FetchCase {
     const char* name;
     const char* scenario;
     Kind kind;
     std::string text; // the reply text, or the failure's
-    Where where = Where::kGateway;
+    Where where = Where::GATEWAY;
     std::size_t requests = 1; // that reach the gateway
     std::string path = "/wrenquil/index.php?txt=Hi";
     friend void PrintTo(const FetchCase& c, std::ostream* os) { *os << c.name; }
@@ -52,8 +51,8 @@ TEST_P(GatewayFetchTest, GivesTheJoinedReplyOrTheFailureOfAtMostOneRequest) {
         GTEST_SKIP() << "no test gateway: run through scripts/wine-env.sh --gateway";
     }
     ASSERT_TRUE(gateway->Use(c.scenario));
-    const int port = c.where == Where::kUntrusted    ? gateway->untrustedPort
-                     : c.where == Where::kClosedPort ? 1 // nothing listens there
+    const int port = c.where == Where::UNTRUSTED     ? gateway->untrustedPort
+                     : c.where == Where::CLOSED_PORT ? 1 // nothing listens there
                                                      : gateway->port;
     const std::string url = "https://localhost:" + std::to_string(port) + c.path;
     const std::size_t before = gateway->Requests();
@@ -61,11 +60,11 @@ TEST_P(GatewayFetchTest, GivesTheJoinedReplyOrTheFailureOfAtMostOneRequest) {
     auto done = std::make_shared<std::promise<FetchOutcome>>();
     std::future<FetchOutcome> fetched = done->get_future();
     std::thread([done, url] {
-        WinInetTransport transport(WinInetTransport::kDefaultTimeoutMs, 2000,
+        WinInetTransport transport(WinInetTransport::DEFAULT_TIMEOUT_MS, 2000,
                                    std::chrono::seconds(2));
         std::string error;
-        done->set_value(transport.OpenSession(error) ? transport.Fetch(url)
-                                                     : FetchOutcome{Kind::Failed, "no session"});
+        const auto session = transport.OpenSession(error);
+        done->set_value(session ? session->Fetch(url) : FetchOutcome{Kind::Failed, error});
     }).detach();
     ASSERT_EQ(fetched.wait_for(std::chrono::seconds(20)), std::future_status::ready)
         << "still fetching after 20 s";
@@ -97,17 +96,17 @@ INSTANTIATE_TEST_SUITE_P(
         FetchCase{"gateway_never_answers", "silent", Kind::Failed,
                   InternetErrorText(ERROR_INTERNET_CONNECTION_ABORTED)},
         FetchCase{"refused_port", "ok", Kind::Failed,
-                  InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT), Where::kClosedPort, 0},
+                  InternetErrorText(ERROR_INTERNET_CANNOT_CONNECT), Where::CLOSED_PORT, 0},
         FetchCase{"self_signed_certificate", "ok", Kind::Failed,
-                  InternetErrorText(ERROR_INTERNET_INVALID_CA), Where::kUntrusted, 0},
+                  InternetErrorText(ERROR_INTERNET_INVALID_CA), Where::UNTRUSTED, 0},
         // A URL longer than 2083 characters is taken as long as its path fits in 2083.
-        FetchCase{"path_of_2083", "ok", Kind::Reply, "1|Message sent", Where::kGateway, 1,
+        FetchCase{"path_of_2083", "ok", Kind::Reply, "1|Message sent", Where::GATEWAY, 1,
                   "/" + std::string(2082, 'a')},
-        FetchCase{"path_of_2084_never_sent", "ok", Kind::UrlRejected, "", Where::kGateway, 0,
+        FetchCase{"path_of_2084_never_sent", "ok", Kind::UrlRejected, "", Where::GATEWAY, 0,
                   "/" + std::string(2083, 'a')},
-        FetchCase{"too_long_query_never_sent", "ok", Kind::UrlRejected, "", Where::kGateway, 0,
+        FetchCase{"too_long_query_never_sent", "ok", Kind::UrlRejected, "", Where::GATEWAY, 0,
                   "/wrenquil/index.php?txt=" + std::string(3000, 'a')}),
-    CaseName());
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
 } // namespace wrenquil

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -23,10 +25,10 @@
 namespace drive {
 namespace {
 
-constexpr char kMainWindowTitle[] = WRENQUIL_MAIN_WINDOW_TITLE;
-constexpr char kLoginTitle[] = "Login";
-constexpr char kDialogClass[] = "#32770";
-constexpr double kDefaultSeconds = 10;
+constexpr char MAIN_WINDOW_TITLE[] = WRENQUIL_MAIN_WINDOW_TITLE;
+constexpr char LOGIN_TITLE[] = "Login";
+constexpr char DIALOG_CLASS[] = "#32770";
+constexpr double DEFAULT_SECONDS = 10;
 
 using Args = std::vector<std::string>;
 
@@ -39,7 +41,7 @@ struct NamedId {
     const char* name;
     int id;
 };
-constexpr NamedId kNamedIds[] = {
+constexpr NamedId NAMED_IDS[] = {
     {"IDOK", IDOK},
     {"IDCANCEL", IDCANCEL},
     {"IDYES", IDYES},
@@ -74,7 +76,7 @@ long ParseInteger(const std::string& text, const char* what) {
 }
 
 int ParseId(const std::string& text) {
-    for (const NamedId& named : kNamedIds) {
+    for (const NamedId& named : NAMED_IDS) {
         if (text == named.name) {
             return named.id;
         }
@@ -84,7 +86,7 @@ int ParseId(const std::string& text) {
 
 double ParseSeconds(const Args& args, std::size_t index) {
     if (index >= args.size()) {
-        return kDefaultSeconds;
+        return DEFAULT_SECONDS;
     }
     char* end = nullptr;
     const double seconds = std::strtod(args[index].c_str(), &end);
@@ -120,7 +122,7 @@ void ReplaceText(HWND edit, const std::string& text) {
 // The program's own top-level dialog with this caption (another program may have one too).
 HWND FindOwnDialog(DWORD processId, const char* caption) {
     HWND dialog = nullptr;
-    while ((dialog = ::FindWindowExA(nullptr, dialog, kDialogClass, caption)) != nullptr) {
+    while ((dialog = ::FindWindowExA(nullptr, dialog, DIALOG_CLASS, caption)) != nullptr) {
         if (ProcessOf(dialog) == processId && ::IsWindowVisible(dialog)) {
             return dialog;
         }
@@ -151,7 +153,7 @@ void WaitWindow(const Args& args) {
         })) {
         const bool hidden = FindMainWindow() != nullptr;
         throw DriveFailure(std::string(hidden ? "the window titled \"" : "no window titled \"") +
-                           kMainWindowTitle + (hidden ? "\" is still hidden" : "\"") + " after " +
+                           MAIN_WINDOW_TITLE + (hidden ? "\" is still hidden" : "\"") + " after " +
                            FormatSeconds(seconds));
     }
 }
@@ -201,6 +203,10 @@ void Iconic(const Args&) {
     PrintFlag(::IsIconic(MainWindow()) != FALSE);
 }
 
+void InFront(const Args&) {
+    PrintFlag(::GetForegroundWindow() == MainWindow());
+}
+
 // What the title bar's minimise button does.
 void Minimize(const Args&) {
     ::PostMessageA(MainWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -208,6 +214,11 @@ void Minimize(const Args&) {
 
 void Command(const Args& args) {
     ::PostMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(ParseId(args[0]), 0), 0);
+}
+
+// What Ctrl+V in the box does.
+void Paste(const Args& args) {
+    Send(Control(MainWindow(), ParseId(args[0])), WM_PASTE, 0, 0);
 }
 
 void Click(const Args& args) {
@@ -219,14 +230,14 @@ void Login(const Args& args) {
     const DWORD processId = ProcessOf(main);
     ::PostMessageA(main, WM_COMMAND, MAKEWPARAM(ID_MESSAGE_LOGIN, 0), 0);
     HWND dialog = nullptr;
-    if (!PollUntil(kDefaultSeconds,
-                   [&] { return (dialog = FindOwnDialog(processId, kLoginTitle)) != nullptr; })) {
+    if (!PollUntil(DEFAULT_SECONDS,
+                   [&] { return (dialog = FindOwnDialog(processId, LOGIN_TITLE)) != nullptr; })) {
         throw DriveFailure("no Login dialog appeared (already logged in?)");
     }
     ReplaceText(Control(dialog, IDC_USERNAME), args[0]);
     ReplaceText(Control(dialog, IDC_PASSWORD), args[1]);
     ClickButton(dialog, IDOK);
-    if (!PollUntil(kDefaultSeconds, [&] { return !::IsWindow(dialog); })) {
+    if (!PollUntil(DEFAULT_SECONDS, [&] { return !::IsWindow(dialog); })) {
         throw DriveFailure("the Login dialog stayed open (a message box in front of it?)");
     }
 }
@@ -257,7 +268,7 @@ void DialogClick(const Args& args) {
         throw DriveFailure("no window titled \"" + args[0] + "\" with an enabled control " +
                            args[1] + " after " + FormatSeconds(seconds));
     }
-    Send(control, BM_CLICK, 0, 0, std::max(kAnswerMilliseconds, static_cast<UINT>(seconds * 1000)));
+    Send(control, BM_CLICK, 0, 0, std::max(ANSWER_MILLISECONDS, static_cast<UINT>(seconds * 1000)));
 }
 
 // A box of a window titled TITLE, once the window shows it: its text, or (with TEXT) its text
@@ -265,7 +276,7 @@ void DialogClick(const Args& args) {
 void DialogText(const Args& args) {
     const int id = ParseId(args[1]);
     HWND control = nullptr;
-    if (!PollUntil(kDefaultSeconds,
+    if (!PollUntil(DEFAULT_SECONDS,
                    [&] { return (control = FindEnabledControl(args[0], id)) != nullptr; })) {
         throw DriveFailure("no window titled \"" + args[0] + "\" with an enabled control " +
                            args[1]);
@@ -297,12 +308,15 @@ void WaitStatus(const Args& args) {
 
 // TEXT as typed characters (each one a key press and release of its own, as an input method
 // gives them) into the window with the keyboard focus.
-void Type(const Args& args) {
-    const std::string text = JoinFrom(args, 0);
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(static_cast<std::size_t>(
-        ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide.data(),
-                              static_cast<int>(wide.size()))));
+// Taken from the wide command line: a character the code page has no place for is typed too.
+void Type(const Args&) {
+    int count = 0;
+    wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::wstring wide;
+    for (int i = 2; i < count; ++i) {
+        wide += (i > 2 ? L" " : L"") + std::wstring(words[i]);
+    }
+    ::LocalFree(words);
     for (const wchar_t c : wide) {
         INPUT keys[2] = {};
         for (INPUT& key : keys) {
@@ -325,7 +339,7 @@ void SetClipboard(const Args& args) {
 // for SECONDS, then the probe ends.
 void Decoy(const Args& args) {
     const double seconds = ParseSeconds(args, 0);
-    HWND decoy = ::CreateWindowExA(0, "STATIC", kMainWindowTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND decoy = ::CreateWindowExA(0, "STATIC", MAIN_WINDOW_TITLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                    0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
     if (decoy == nullptr) {
         throw DriveFailure("cannot make the window");
@@ -355,36 +369,38 @@ struct Subcommand {
     void (*run)(const Args&);
 };
 
-constexpr std::size_t kAnyNumber = SIZE_MAX;
+constexpr std::size_t ANY_NUMBER = SIZE_MAX;
 
-constexpr Subcommand kSubcommands[] = {
+constexpr Subcommand SUBCOMMANDS[] = {
     {"wait-window", "[SECONDS]", 0, 1, WaitWindow},
     {"wait-gone", "[SECONDS]", 0, 1, WaitGone},
     {"status", "PART", 1, 1, Status},
     {"wait-status", "PART TEXT [SECONDS]", 2, 3, WaitStatus},
     {"text", "ID", 1, 1, Text},
-    {"set-text", "ID TEXT", 1, kAnyNumber, SetText},
+    {"set-text", "ID TEXT", 1, ANY_NUMBER, SetText},
     {"enabled", "ID", 1, 1, Enabled},
     {"visible", "", 0, 0, Visible},
     {"iconic", "", 0, 0, Iconic},
+    {"in-front", "", 0, 0, InFront},
     {"minimize", "", 0, 0, Minimize},
     {"command", "ID", 1, 1, Command},
     {"click", "ID", 1, 1, Click},
+    {"paste", "ID", 1, 1, Paste},
     {"login", "USER PASSWORD", 2, 2, Login},
     {"dialog-click", "TITLE ID [SECONDS]", 2, 3, DialogClick},
-    {"dialog-text", "TITLE ID [TEXT]", 2, kAnyNumber, DialogText},
-    {"set-clipboard", "TEXT", 0, kAnyNumber, SetClipboard},
-    {"type", "TEXT", 1, kAnyNumber, Type},
+    {"dialog-text", "TITLE ID [TEXT]", 2, ANY_NUMBER, DialogText},
+    {"set-clipboard", "TEXT", 0, ANY_NUMBER, SetClipboard},
+    {"type", "TEXT", 1, ANY_NUMBER, Type},
     {"close", "", 0, 0, Close},
     {"decoy", "[SECONDS]", 0, 1, Decoy},
-    {"bench-startup", "ROUNDS LABEL=EXE...", 2, kAnyNumber, TimeStartup},
-    {"bench-rest", "ROUNDS LABEL=EXE...", 2, kAnyNumber, MeasureRest},
-    {"bench-send", "ROUNDS LOG URL BARE_EXE", 4, 4, TimeSend},
+    {"bench-startup", "ROUNDS LABEL=EXE...", 2, ANY_NUMBER, TimeStartup},
+    {"bench-rest", "ROUNDS LABEL=EXE...", 2, ANY_NUMBER, MeasureRest},
+    {"bench-send", "ROUNDS SOAK_ROUNDS SENDS LOG HOST PORT PATH BARE_EXE", 8, 8, TimeSends},
 };
 
 void PrintUsage() {
     std::fprintf(stderr, "usage: wrenquil_probe SUBCOMMAND [ARGUMENT...]\n");
-    for (const Subcommand& subcommand : kSubcommands) {
+    for (const Subcommand& subcommand : SUBCOMMANDS) {
         std::fprintf(stderr, "  %s%s%s\n", subcommand.name, *subcommand.arguments ? " " : "",
                      subcommand.arguments);
     }
@@ -395,7 +411,7 @@ const Subcommand& FindSubcommand(const Args& commandLine) {
     if (commandLine.empty()) {
         throw UsageError("no subcommand");
     }
-    for (const Subcommand& subcommand : kSubcommands) {
+    for (const Subcommand& subcommand : SUBCOMMANDS) {
         if (commandLine[0] == subcommand.name) {
             const std::size_t count = commandLine.size() - 1;
             if (count < subcommand.minArgs || count > subcommand.maxArgs) {

@@ -9,41 +9,21 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace drive {
 namespace {
 
 using Args = std::vector<std::string>;
 
-constexpr char kSettingsKey[] = "Software\\Halvory Limited";
-constexpr DWORD kPollMs = 1;           // between two looks at what is being waited for
-constexpr LONGLONG kShortPollUs = 200; // the same, where a look costs no server request
-constexpr double kWaitSeconds = 30.0;  // anything slower than this is broken, not slow
-constexpr DWORD kSettleMs = 1000;      // for a program at rest after its last command
+constexpr double WAIT_SECONDS = 30; // anything slower than this is broken, not slow
+constexpr DWORD WAIT_MS = static_cast<DWORD>(WAIT_SECONDS * 1000);
 
 double NowMs() {
-    return NowMicroseconds() / 1000.0;
-}
-
-template <typename Condition> void WaitFor(const std::string& what, Condition condition) {
-    if (!PollUntil(kWaitSeconds, condition, kPollMs)) {
-        throw DriveFailure("timed out waiting for " + what);
-    }
-}
-
-// Pauses for kShortPollUs: NtDelayExecution takes any time in 100 ns units (Wine sleeps in
-// select()), where Sleep takes whole milliseconds.
-void ShortPause() {
-    using DelayExecution = LONG(NTAPI*)(BOOLEAN, PLARGE_INTEGER);
-    static const auto delay = reinterpret_cast<DelayExecution>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDelayExecution")));
-    if (delay == nullptr) {
-        ::Sleep(kPollMs);
-        return;
-    }
-    LARGE_INTEGER interval;
-    interval.QuadPart = -kShortPollUs * 10; // negative: relative
-    delay(FALSE, &interval);
+    LARGE_INTEGER frequency, now;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&now);
+    return 1e3 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 void Sample(const char* figure, const std::string& label, double value) {
@@ -51,285 +31,216 @@ void Sample(const char* figure, const std::string& label, double value) {
     std::fflush(stdout);
 }
 
-// ---- start-up and memory at rest ------------------------------------------------------------
-
-struct Program {
-    std::string label;
-    std::string exe;
-};
-
-std::vector<Program> ParsePrograms(const Args& args) {
-    std::vector<Program> programs;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::size_t equals = args[i].find('=');
-        if (equals == std::string::npos) {
-            throw DriveFailure("not LABEL=EXE: '" + args[i] + "'");
-        }
-        programs.push_back({args[i].substr(0, equals), args[i].substr(equals + 1)});
+double WorkingSetKb(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (!::GetProcessMemoryInfo(process, &memory, sizeof memory)) {
+        throw DriveFailure("cannot read a process's memory: error " +
+                           std::to_string(::GetLastError()));
     }
-    return programs;
+    return static_cast<double>(memory.WorkingSetSize) / 1024;
 }
 
-// Each program once per round, the order reversed every other round.
-template <typename Measure> void EachRound(const Args& args, Measure measure) {
-    const std::vector<Program> programs = ParsePrograms(args);
-    const int rounds = std::atoi(args[0].c_str());
-    for (int round = 0; round < rounds; ++round) {
-        for (std::size_t i = 0; i < programs.size(); ++i) {
-            measure(programs[round % 2 == 0 ? i : programs.size() - 1 - i]);
+// Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR (1359); a second try
+// starts the program.
+PROCESS_INFORMATION Start(const std::string& exe, std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const std::string folder = exe.substr(0, exe.find_last_of('\\'));
+    for (int attempt = 1; !::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr,
+                                            FALSE, 0, nullptr, folder.c_str(), &startup, &process);
+         ++attempt) {
+        if (::GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) {
+            throw DriveFailure("cannot start " + exe + ": error " +
+                               std::to_string(::GetLastError()));
         }
     }
+    ::CloseHandle(process.hThread);
+    return process;
 }
 
-// A visible window of the thread (the new process's first thread, which creates the window
-// in every program started here); each look costs Wine only a few server requests.
-HWND VisibleWindowOf(DWORD threadId) {
-    HWND found = nullptr;
+// A visible window of the thread, or nullptr.
+HWND ShownWindowOf(DWORD threadId) {
+    HWND shown = nullptr;
     ::EnumThreadWindows(
         threadId,
-        [](HWND window, LPARAM data) -> BOOL {
-            if (::IsWindowVisible(window)) {
-                *reinterpret_cast<HWND*>(data) = window;
-                return FALSE;
-            }
-            return TRUE;
+        [](HWND window, LPARAM found) {
+            const bool visible = ::IsWindowVisible(window) != FALSE;
+            *reinterpret_cast<HWND*>(found) = visible ? window : nullptr;
+            return visible ? FALSE : TRUE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+        reinterpret_cast<LPARAM>(&shown));
+    return shown;
 }
 
-// A program started with no settings of its own, shown; closed and waited for at the end.
-class Running {
-public:
-    explicit Running(const Program& program) : label_(program.label) {
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); // absent is fine
-        std::string commandLine = "\"" + program.exe + "\"";
-        const std::string directory = program.exe.substr(0, program.exe.find_last_of("\\/"));
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        double started = NowMs();
-        // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR (1359); a second
-        // try starts the program, and the round times that try alone.
-        for (int attempt = 1;; ++attempt) {
-            started = NowMs();
-            if (::CreateProcessA(program.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                 0, nullptr, directory.c_str(), &startup, &process_)) {
-                break;
+// Each program of ARGS (ROUNDS LABEL=EXE...) once per round, the order reversed every other
+// round: started with no settings of the program's, it is given to `measure` with the time
+// from its start to a visible window of its first thread, then closed and waited for.
+void EachRound(const Args& args,
+               const std::function<void(const std::string&, HANDLE, HWND, double)>& measure) {
+    for (int round = 0; round < std::atoi(args[0].c_str()); ++round) {
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            const std::string& program = args[round % 2 == 0 ? i : args.size() - i];
+            const std::size_t equals = program.find('=');
+            const std::string exe = program.substr(equals + 1);
+            ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Halvory Limited"); // absent is fine
+            const double started = NowMs();
+            const PROCESS_INFORMATION process = Start(exe, "\"" + exe + "\"");
+            HWND window = nullptr;
+            PollUntil(
+                WAIT_SECONDS,
+                [&] {
+                    window = ShownWindowOf(process.dwThreadId);
+                    return window != nullptr ||
+                           ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+                },
+                1);
+            if (window == nullptr) {
+                throw DriveFailure(exe + " showed no window");
             }
-            const DWORD error = ::GetLastError();
-            if (error != ERROR_INTERNAL_ERROR || attempt == 3) {
-                throw DriveFailure("cannot start " + program.exe + ": error " +
-                                   std::to_string(error));
+            measure(program.substr(0, equals), process.hProcess, window, NowMs() - started);
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+            if (::WaitForSingleObject(process.hProcess, WAIT_MS) != WAIT_OBJECT_0) {
+                throw DriveFailure(exe + " did not end when its window was closed");
             }
-        }
-        WaitFor(label_ + "'s window", [&] {
-            if (::WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0) {
-                throw DriveFailure(program.exe + " ended before it showed a window");
-            }
-            return (window_ = VisibleWindowOf(process_.dwThreadId)) != nullptr;
-        });
-        startupMs_ = NowMs() - started;
-    }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-    void Close() {
-        ::PostMessageA(window_, WM_CLOSE, 0, 0);
-        const HANDLE process = process_.hProcess;
-        const bool ended = ::WaitForSingleObject(
-                               process, static_cast<DWORD>(kWaitSeconds * 1000)) == WAIT_OBJECT_0;
-        if (!ended) {
-            ::TerminateProcess(process, 1);
-            ::WaitForSingleObject(process, INFINITE);
-        }
-        ::CloseHandle(process_.hThread);
-        ::CloseHandle(process);
-        if (!ended) {
-            throw DriveFailure(label_ + " did not end when its window was closed");
+            ::CloseHandle(process.hProcess);
         }
     }
+}
 
-    HWND Window() const { return window_; }
-    HANDLE Process() const { return process_.hProcess; }
-    double StartupMs() const { return startupMs_; }
-
-private:
-    std::string label_;
-    PROCESS_INFORMATION process_{};
-    HWND window_ = nullptr;
-    double startupMs_ = 0;
+// One side of the Send figures: the running program, or the bare calls in a process of their
+// own. `trigger` sets a send off, `finish` waits until its reply is in.
+struct Sender {
+    const char* label;
+    HANDLE process;
+    std::function<void()> trigger, finish;
 };
 
-// ---- send ------------------------------------------------------------------------------------
-
-// The gateway's request log, looked at through an open handle.
-class RequestLog {
+// The two sides, from ARGS[at]: LOG HOST PORT PATH BARE_EXE (the program's window is found
+// first).
+class Senders {
 public:
-    explicit RequestLog(const std::string& path) {
-        handle_ = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            throw DriveFailure("cannot open the gateway's log " + path);
+    Senders(const Args& args, std::size_t at) {
+        log_ = ::CreateFileA(args[at].c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+        if (log_ == INVALID_HANDLE_VALUE) {
+            throw DriveFailure("cannot open the gateway's log " + args[at]);
         }
-    }
-    ~RequestLog() { ::CloseHandle(handle_); }
-    RequestLog(const RequestLog&) = delete;
-    RequestLog& operator=(const RequestLog&) = delete;
-
-    // Waits until the log is longer than `before`, looking every kShortPollUs: a look is one
-    // fstat, so it costs next to nothing and asks nothing of the Wine server, which the
-    // request's own socket I/O goes through.
-    void WaitLongerThan(LONGLONG before, const std::string& what) const {
-        const double deadline = NowMs() + kWaitSeconds * 1000.0;
-        while (Size() <= before) {
-            if (NowMs() > deadline) {
-                throw DriveFailure("timed out waiting for " + what);
-            }
-            ShortPause();
-        }
-    }
-
-    LONGLONG Size() const {
-        LARGE_INTEGER size{};
-        ::GetFileSizeEx(handle_, &size);
-        return size.QuadPart;
-    }
-
-private:
-    HANDLE handle_;
-};
-
-// Something that sends one request when told to, and can be waited for until it has its reply.
-class Sender {
-public:
-    virtual ~Sender() = default;
-    virtual void Trigger() = 0;
-    virtual void WaitFinished() = 0;
-};
-
-// The running program: a Send click, then its window idle again with Send enabled.
-class ProgramSender : public Sender {
-public:
-    ProgramSender() : window_(MainWindow()), send_(Control(window_, IDC_SEND)) {}
-    void Trigger() override { ClickButton(window_, IDC_SEND); }
-    void WaitFinished() override {
-        WaitFor("Send to be enabled again", [&] { return ::IsWindowEnabled(send_) != FALSE; });
-        drive::Send(window_, WM_NULL, 0, 0, static_cast<UINT>(kWaitSeconds * 1000));
-    }
-
-private:
-    HWND window_;
-    HWND send_;
-};
-
-// The bare WinINet calls in a process of their own, waiting for a named event.
-class BareSender : public Sender {
-public:
-    BareSender(const std::string& exe, const std::string& url) {
+        HWND window = MainWindow();
+        HWND send = Control(window, IDC_SEND);
+        sides_[0] = {
+            "wrenquil",
+            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ProcessOf(window)),
+            [=] { ClickButton(window, IDC_SEND); },
+            [=] {
+                if (!PollUntil(
+                        WAIT_SECONDS, [&] { return ::IsWindowEnabled(send); }, 1)) {
+                    throw DriveFailure("Send is not enabled again");
+                }
+                Send(window, WM_NULL, 0, 0, WAIT_MS);
+            }};
         const std::string prefix = "WrenquilBench" + std::to_string(::GetCurrentProcessId());
-        const std::string names[3] = {prefix + "Go", prefix + "Done", prefix + "Quit"};
-        go_ = ::CreateEventA(nullptr, FALSE, FALSE, names[0].c_str());
-        done_ = ::CreateEventA(nullptr, FALSE, FALSE, names[1].c_str());
-        quit_ = ::CreateEventA(nullptr, TRUE, FALSE, names[2].c_str());
-        std::string commandLine =
-            "\"" + exe + "\" \"" + url + "\" " + names[0] + " " + names[1] + " " + names[2];
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (!::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &process)) {
-            throw DriveFailure("cannot start " + exe);
+        std::string commandLine = "\"" + args[at + 4] + "\" " + args[at + 1] + " " + args[at + 2] +
+                                  " \"" + args[at + 3] + "\"";
+        const char* names[2] = {"Go", "Done"};
+        for (int i = 0; i < 2; ++i) {
+            events_[i] = ::CreateEventA(nullptr, FALSE, FALSE, (prefix + names[i]).c_str());
+            commandLine += " " + prefix + names[i];
         }
-        ::CloseHandle(process.hThread);
-        process_ = process.hProcess;
+        const HANDLE bare = Start(args[at + 4], commandLine).hProcess;
+        sides_[1] = {"bare_wininet", bare, [this] { ::SetEvent(events_[0]); },
+                     [this, bare] {
+                         const HANDLE waits[2] = {events_[1], bare};
+                         if (::WaitForMultipleObjects(2, waits, FALSE, WAIT_MS) != WAIT_OBJECT_0) {
+                             throw DriveFailure("bare_wininet failed (see its stderr)");
+                         }
+                     }};
     }
-    ~BareSender() override {
-        ::SetEvent(quit_);
-        if (::WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0) {
-            ::TerminateProcess(process_, 1);
-        }
-        for (HANDLE handle : {process_, go_, done_, quit_}) {
+    ~Senders() {
+        ::TerminateProcess(sides_[1].process, 0); // it keeps nothing worth ending it gently for
+        for (HANDLE handle : {log_, sides_[0].process, sides_[1].process, events_[0], events_[1]}) {
             ::CloseHandle(handle);
         }
     }
-    void Trigger() override { ::SetEvent(go_); }
-    void WaitFinished() override {
-        const HANDLE waits[2] = {done_, process_};
-        const DWORD woken =
-            ::WaitForMultipleObjects(2, waits, FALSE, static_cast<DWORD>(kWaitSeconds * 1000));
-        if (woken != WAIT_OBJECT_0) {
-            throw DriveFailure(woken == WAIT_OBJECT_0 + 1 ? "bare_wininet failed (see its stderr)"
-                                                          : "bare_wininet does not finish");
+    Senders(const Senders&) = delete;
+    Senders& operator=(const Senders&) = delete;
+
+    // The program first in even rounds, the bare calls first in odd ones.
+    Sender& Turn(int round, int i) { return sides_[(round + i) & 1]; }
+
+    // One send, waited for until its reply is in: the time from the trigger to the gateway's
+    // log growing, in ms. A look at the log is one GetFileSizeEx, which asks nothing of the
+    // Wine server that the request's own socket goes through, so it is looked at every 0.2 ms
+    // (NtDelayExecution: Sleep takes whole milliseconds).
+    double SendOnce(Sender& sender) {
+        using DelayExecution = LONG(NTAPI*)(BOOLEAN, PLARGE_INTEGER);
+        static const auto delay = reinterpret_cast<DelayExecution>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDelayExecution")));
+        LARGE_INTEGER before{}, size{}, pause{};
+        pause.QuadPart = -2000; // 100 ns units, negative: relative
+        ::GetFileSizeEx(log_, &before);
+        const double started = NowMs();
+        sender.trigger();
+        while (::GetFileSizeEx(log_, &size) && size.QuadPart <= before.QuadPart) {
+            if (NowMs() > started + WAIT_MS) {
+                throw DriveFailure(std::string("no request from ") + sender.label);
+            }
+            delay(FALSE, &pause);
         }
+        const double elapsed = NowMs() - started;
+        sender.finish();
+        return elapsed;
     }
 
 private:
-    HANDLE go_;
-    HANDLE done_;
-    HANDLE quit_;
-    HANDLE process_;
+    HANDLE log_;
+    HANDLE events_[2] = {};
+    Sender sides_[2];
 };
-
-// From the trigger to the log growing, in ms; then waits until the sender has its reply.
-double TimeOneSend(Sender& sender, const RequestLog& log, const char* label) {
-    const LONGLONG before = log.Size();
-    const double started = NowMs();
-    sender.Trigger();
-    log.WaitLongerThan(before, std::string("the request from ") + label);
-    const double elapsed = NowMs() - started;
-    sender.WaitFinished();
-    return elapsed;
-}
 
 } // namespace
 
 void TimeStartup(const Args& args) {
-    for (const Program& program : ParsePrograms(args)) {
-        Running(program).Close(); // the first start of each reads its files from disk
-    }
-    EachRound(args, [](const Program& program) {
-        Running running(program);
-        running.Close();
-        Sample("startup", program.label, running.StartupMs());
+    Args once = args;
+    once[0] = "1";
+    EachRound(once, [](const std::string&, HANDLE, HWND, double) {}); // files read from disk
+    EachRound(args, [](const std::string& label, HANDLE, HWND, double ms) {
+        Sample("startup", label, ms);
     });
 }
 
 void MeasureRest(const Args& args) {
-    EachRound(args, [](const Program& program) {
-        Running running(program);
-        ::PostMessageA(running.Window(), WM_COMMAND, ID_MESSAGE_HIDE, 0);
-        ::Sleep(kSettleMs);
-        PROCESS_MEMORY_COUNTERS_EX memory{};
-        if (!::GetProcessMemoryInfo(running.Process(),
-                                    reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                                    sizeof memory)) {
-            throw DriveFailure("cannot read the memory of " + program.label + ": error " +
-                               std::to_string(::GetLastError()));
-        }
-        Sample("rest_private", program.label, static_cast<double>(memory.PrivateUsage) / 1024);
-        Sample("rest_working_set", program.label,
-               static_cast<double>(memory.WorkingSetSize) / 1024);
-        running.Close();
+    EachRound(args, [](const std::string& label, HANDLE process, HWND window, double) {
+        ::PostMessageA(window, WM_COMMAND, ID_MESSAGE_HIDE, 0);
+        ::Sleep(1000);
+        Sample("rest_working_set", label, WorkingSetKb(process));
     });
 }
 
-void TimeSend(const Args& args) {
-    const int rounds = std::atoi(args[0].c_str());
-    const RequestLog log(args[1]);
-    ProgramSender program;
-    // Two untimed sends each first: the first loads WinINet's TLS machinery in each process.
-    TimeOneSend(program, log, "wrenquil");
-    TimeOneSend(program, log, "wrenquil");
-    BareSender bare(args[3], args[2]);
-    TimeOneSend(bare, log, "bare_wininet");
-    TimeOneSend(bare, log, "bare_wininet");
-    for (int round = 0; round < rounds; ++round) {
+void TimeSends(const Args& args) {
+    Senders senders(args, 3);
+    for (int round = -2; round < std::atoi(args[0].c_str()); ++round) { // two untimed first
         for (int i = 0; i < 2; ++i) {
-            if ((i == 0) == (round % 2 == 0)) {
-                Sample("send", "wrenquil", TimeOneSend(program, log, "wrenquil"));
-            } else {
-                Sample("send", "bare_wininet", TimeOneSend(bare, log, "bare_wininet"));
+            Sender& sender = senders.Turn(round, i);
+            const double ms = senders.SendOnce(sender);
+            if (round >= 0) {
+                Sample("send", sender.label, ms);
+            }
+        }
+    }
+    const int sends = std::atoi(args[2].c_str());
+    for (int round = -1; round < std::atoi(args[1].c_str()); ++round) { // 20 sends first
+        for (int i = 0; i < 2; ++i) {
+            Sender& sender = senders.Turn(round, i);
+            const double before = WorkingSetKb(sender.process);
+            for (int send = 0; send < (round < 0 ? 20 : sends); ++send) {
+                senders.SendOnce(sender);
+            }
+            const double after = WorkingSetKb(sender.process);
+            Sample("soak_working_set", sender.label, after);
+            if (round >= 0) {
+                Sample("soak", sender.label, (after - before) / sends);
             }
         }
     }

@@ -8,17 +8,6 @@
 #include <algorithm>
 
 namespace drive {
-double NowMicroseconds() {
-    static const double usPerTick = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return 1e6 / static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * usPerTick;
-}
-
 HWND FindMainWindow() {
     return ::FindWindowA("#32770", WRENQUIL_MAIN_WINDOW_TITLE);
 }
@@ -62,12 +51,7 @@ std::string StatusText(HWND dialog, int part) {
     // SB_GETTEXTA takes no size and the text may grow between the two calls: leave room.
     const auto length = static_cast<std::size_t>(LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0)));
     const std::size_t size = length + 0x10000;
-    if (ProcessOf(bar) == ::GetCurrentProcessId()) {
-        std::string text(size, '\0');
-        Send(bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
-        return text.substr(0, text.find('\0'));
-    }
-    // From another process the text goes through memory in the window's process.
+    // The text goes through memory in the window's process.
     const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
                                          FALSE, ProcessOf(bar));
     void* memory = process == nullptr ? nullptr
@@ -78,7 +62,7 @@ std::string StatusText(HWND dialog, int part) {
     const bool read = memory != nullptr &&
                       ::SendMessageTimeoutA(bar, SB_GETTEXTA, static_cast<WPARAM>(part),
                                             reinterpret_cast<LPARAM>(memory), SMTO_NORMAL,
-                                            kAnswerMilliseconds, &answer) != 0 &&
+                                            ANSWER_MILLISECONDS, &answer) != 0 &&
                       ::ReadProcessMemory(process, memory, text.data(), size, nullptr);
     if (memory != nullptr) {
         ::VirtualFreeEx(process, memory, 0, MEM_RELEASE);
@@ -116,12 +100,8 @@ void ClickButton(HWND parent, int id) {
     if (!::IsWindowEnabled(button)) {
         throw DriveFailure("control " + std::to_string(id) + " is disabled");
     }
-    const WPARAM command = MAKEWPARAM(id, BN_CLICKED);
-    if (::GetWindowThreadProcessId(parent, nullptr) == ::GetCurrentThreadId()) {
-        ::SendMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(button));
-    } else {
-        ::PostMessageA(parent, WM_COMMAND, command, reinterpret_cast<LPARAM>(button));
-    }
+    ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
 }
 
 } // namespace drive

@@ -1,6 +1,5 @@
-// Finding the program's window, reading its status bar and pressing its buttons: one way for
-// the probe, which drives the program from another process, and for the benchmark's programs,
-// some of which run the window in their own process.
+// Finding the program's window, reading its status bar and pressing its buttons from another
+// process: for the probe, and for the Windows tests' helpers.
 #pragma once
 
 #include <windows.h>
@@ -16,10 +15,7 @@ struct DriveFailure : std::runtime_error {
 
 // Send blocks the program's window while the gateway answers: a query from another process
 // then waits this long instead of hanging.
-constexpr UINT kAnswerMilliseconds = 2000;
-
-// QueryPerformanceCounter in microseconds.
-double NowMicroseconds();
+constexpr UINT ANSWER_MILLISECONDS = 2000;
 
 // Looks at `condition` every `pollMilliseconds` until it holds; false when `seconds` passed.
 template <typename Condition>
@@ -46,17 +42,17 @@ DWORD ProcessOf(HWND window);
 
 // SendMessage that gives up (a DriveFailure) when the window does not answer in time.
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-             UINT milliseconds = kAnswerMilliseconds);
+             UINT milliseconds = ANSWER_MILLISECONDS);
 
-// The text of a part of the dialog's status bar, from any process.
+// The text of a part of the dialog's status bar, read from another process.
 std::string StatusText(HWND dialog, int part);
 
 // Puts the text on the clipboard, waiting a while for another process to let go of it; false
 // when it could not.
 bool SetClipboardText(const std::string& text);
 
-// What a mouse click on the button sends its parent: a direct call from the window's own
-// thread, posted from anywhere else. A greyed button cannot be clicked (a DriveFailure).
+// What a mouse click on the button sends its parent, posted. A greyed button cannot be
+// clicked (a DriveFailure).
 void ClickButton(HWND parent, int id);
 
 } // namespace drive
