@@ -76,23 +76,27 @@ std::string StatusText(HWND dialog, int part) {
     return text.substr(0, text.find('\0'));
 }
 
+// The whole of it tried again until the clipboard takes the text: seen once under Wine, the
+// data was refused although the opening had succeeded.
 bool SetClipboardText(const std::string& text) {
-    if (!PollUntil(5, [] { return ::OpenClipboard(nullptr) != FALSE; })) {
-        return false;
-    }
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    bool stored = false;
-    if (memory != nullptr) {
-        std::copy(text.c_str(), text.c_str() + text.size() + 1,
-                  static_cast<char*>(::GlobalLock(memory)));
-        ::GlobalUnlock(memory);
-        stored = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
-        if (!stored) {
-            ::GlobalFree(memory);
+    return PollUntil(5, [&] {
+        if (!::OpenClipboard(nullptr)) {
+            return false;
         }
-    }
-    ::CloseClipboard();
-    return stored;
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        bool stored = false;
+        if (memory != nullptr) {
+            std::copy(text.c_str(), text.c_str() + text.size() + 1,
+                      static_cast<char*>(::GlobalLock(memory)));
+            ::GlobalUnlock(memory);
+            stored = ::EmptyClipboard() && ::SetClipboardData(CF_TEXT, memory) != nullptr;
+            if (!stored) {
+                ::GlobalFree(memory);
+            }
+        }
+        ::CloseClipboard();
+        return stored;
+    });
 }
 
 void ClickButton(HWND parent, int id) {
