@@ -19,8 +19,13 @@ namespace wrenquil {
 
 using MessageWatch = std::function<void(HWND window, UINT message, WPARAM wParam)>;
 
+// Long enough for a chain of Wine's waits on a slow window manager: each top-level window
+// shown or hidden (ours, and the tray's own as its first icon comes or its last goes) may wait
+// 2 s for it. A passing test never waits it out.
+inline constexpr int WAIT_LIMIT_MS = 15000;
+
 // Polls until `done` holds or the time is up; true when it held.
-bool WaitUntil(const std::function<bool()>& done, int milliseconds = 5000);
+bool WaitUntil(const std::function<bool()>& done, int milliseconds = WAIT_LIMIT_MS);
 
 // The keyboard focus of the thread that owns `window`: a thread can ask for its own only.
 HWND FocusOf(HWND window);

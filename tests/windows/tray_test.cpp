@@ -24,7 +24,7 @@ bool Hidden(const Driver& d) {
 // (a menu it opened, say).
 bool Notify(const Driver& d, UINT mouseMessage) {
     return ::SendMessageTimeoutA(d.window, WM_TRAYNOTIFY, TRAY_ICON_ID, mouseMessage, SMTO_NORMAL,
-                                 2000, nullptr) != 0;
+                                 WAIT_LIMIT_MS, nullptr) != 0;
 }
 
 // The menu a right-click on the icon opens, once it is shown; null while none.
