@@ -60,7 +60,7 @@ def probe(*args):
     # One probe subcommand; its output without the final line end.
     code, out, err = wine(PROBE_EXE, *args)
     if code != 0:
-        raise CheckFailed(err.strip() or f"probe {args[0]} failed with {code}")
+        raise CheckFailed(err.strip() or f"probe {args[0]} failed with {code}, printing {out!r}")
     return out[:-1] if out.endswith("\n") else out
 
 
