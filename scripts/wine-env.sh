@@ -158,7 +158,9 @@ start_gateways() {
 
 [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 
-set -euo pipefail
+set -Eeuo pipefail
+# Seen once from a fresh clone: a run ended with 1 before the prefix was made, without a word.
+trap 'echo "wine-env: \"$BASH_COMMAND\" failed (line $LINENO)" >&2' ERR
 display="" gateway="" own_prefix="" end_server=""
 port=${WRENQUIL_TEST_PORT:-18443}
 while [ $# -gt 0 ]; do
