@@ -113,8 +113,9 @@ std::string SettingsStore::ReadStoredPassword() const {
 }
 
 StoredLogon SettingsStore::ReadStoredLogon() const {
-    return {TextOf(BytesIn(OpenSection(), "User")), ReadStoredPassword(),
-            TextOf(BytesIn(OpenSection(), "Phone"))};
+    const RegistryKey section = OpenSection();
+    return {TextOf(BytesIn(section, "User")), PasswordOf(BytesIn(section, "Passwd")),
+            TextOf(BytesIn(section, "Phone"))};
 }
 
 bool SettingsStore::ApplyRunAtStartup(bool runAtStartup) const {
